@@ -1,0 +1,42 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+// The document's lines in file order: a doubly linked list whose nodes live in fixed
+// chunks, so a large file costs one allocation per few thousand lines, not per line.
+enum EntryKind : std::uint8_t { GroupEntry = 1, CommentEntry = 2, KeyEntry = 3 };
+enum EntryOwnership : std::uint8_t { OwnsText = 1, OwnsValue = 2 };
+
+using EntryIndex = std::uint32_t;  // 0 is the list's anchor, never an entry
+
+struct SettingsEntry {
+  const char* text;  // group name, comment text or key; never terminated inside the file buffer
+  const char* value; // a key's value
+  std::uint32_t textLength;
+  std::uint32_t valueLength;
+  std::uint32_t valueRoom;  // bytes an owned value can hold, terminator excluded
+  EntryIndex previous;
+  EntryIndex next;
+  EntryKind kind;
+  std::uint8_t owned;
+};
+
+struct EntryList {
+  std::vector<SettingsEntry*> chunks;
+  EntryIndex freeEntries = 0;  // released entries, chained through `next`
+  EntryIndex used = 0;         // entries handed out from the chunks so far
+  std::uint32_t count = 0;
+};
+
+constexpr EntryIndex noEntry = 0;
+
+bool StartEntryList(EntryList& list);
+void EndEntryList(EntryList& list);
+SettingsEntry& EntryAt(const EntryList& list, EntryIndex index);
+EntryIndex FirstEntry(const EntryList& list);
+EntryIndex NextEntry(const EntryList& list, EntryIndex index);
+// A zeroed entry linked in behind `after` (noEntry: at the front); noEntry when memory runs out.
+EntryIndex InsertEntry(EntryList& list, EntryIndex after, EntryKind kind);
+// Unlinks the entry and releases what it owns.
+void RemoveEntry(EntryList& list, EntryIndex index);
+EntryIndex LastEntry(const EntryList& list);

@@ -1,0 +1,163 @@
+#include <cstring>
+
+#include "memory.h"
+#include "settings_store.h"
+
+SettingsStore settingsStore;
+
+namespace {
+
+// Byte classes of the line scanner. A zero byte counts as a blank so nothing behind it is lost.
+enum : std::uint8_t { Plain = 0, Blank = 1, LineEnd = 2, Equals = 4 };
+
+struct ByteClasses {
+  std::uint8_t of[256] = {};
+  ByteClasses() {
+    of[std::uint8_t{' '}] = of[std::uint8_t{'\t'}] = of[0] = Blank;
+    of[std::uint8_t{'\r'}] = of[std::uint8_t{'\n'}] = LineEnd;
+    of[std::uint8_t{'='}] = Equals;
+  }
+};
+const ByteClasses classes;
+
+bool IsBlank(char c) { return classes.of[static_cast<std::uint8_t>(c)] == Blank; }
+
+void AppendEntry(EntryList& entries, EntryKind kind, const char* text, const char* textEnd,
+                 const char* value = nullptr, const char* valueEnd = nullptr) {
+  EntryIndex index = InsertEntry(entries, LastEntry(entries), kind);
+  if (index == noEntry) return;
+  SettingsEntry& entry = EntryAt(entries, index);
+  entry.text = text;
+  entry.textLength = static_cast<std::uint32_t>(textEnd - text);
+  if (value) {
+    entry.value = value;
+    entry.valueLength = static_cast<std::uint32_t>(valueEnd - value);
+  }
+}
+
+// A key line: key up to the first "=" less its trailing blanks; value behind it less its leading ones.
+void CutKeyLine(EntryList& entries, const char* line, const char* equals, const char* lineEnd) {
+  const char* keyEnd = equals ? equals : lineEnd;
+  while (keyEnd > line && IsBlank(keyEnd[-1])) --keyEnd;
+  const char* value = equals ? equals + 1 : lineEnd;
+  while (value < lineEnd && IsBlank(*value)) ++value;
+  AppendEntry(entries, KeyEntry, line, keyEnd, value, lineEnd);
+}
+
+}  // namespace
+
+void CutIntoEntries(EntryList& entries, const char* data, std::uint32_t length) {
+  const char* at = data;
+  const char* end = data + length;
+  while (at < end) {
+    std::uint8_t kind = classes.of[static_cast<std::uint8_t>(*at)];
+    if (kind & (LineEnd | Blank)) {  // separators and leading blanks
+      ++at;
+      continue;
+    }
+    const char* line = at;
+    const char* equals = nullptr;
+    while (at < end) {
+      std::uint8_t c = classes.of[static_cast<std::uint8_t>(*at)];
+      if (c & (LineEnd | Equals)) {
+        if (c == LineEnd) break;
+        if (!equals) equals = at;
+      }
+      ++at;
+    }
+    if (*line == ';') {
+      const char* text = line + 1;
+      if (text < at && *text == ' ') ++text;
+      AppendEntry(entries, CommentEntry, text, at);
+    } else if (*line == '[') {
+      const char* close = static_cast<const char*>(std::memchr(line + 1, ']', static_cast<std::size_t>(at - line - 1)));
+      AppendEntry(entries, GroupEntry, line + 1, close ? close : at);
+    } else {
+      CutKeyLine(entries, line, equals, at);
+    }
+  }
+}
+
+void InitSettingsStore() {
+  settingsStore = SettingsStore{};
+}
+
+void EndSettingsStore() { CloseSettings(); }
+
+namespace {
+
+// Reads what follows the byte-order mark; a short or failed read leaves the document
+// with what came but marked as not to be written back.
+void ReadWholeFile(SettingsStore& s) {
+  s.fileSize = SizeOfFile(s.fileHandle);
+  std::int64_t size = s.fileSize;
+  if (size < 0 || size > INT32_MAX) {
+    s.readWhole = false;
+    return;
+  }
+  if (size >= 3) {
+    unsigned char mark[3];
+    std::uint32_t got = 0;
+    bool ok = ReadFromFile(s.fileHandle, mark, 3, &got);
+    if (ok && got == 3 && mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF) {
+      s.encoding = Utf8Encoding;
+      size -= 3;
+    } else if (!SeekFile(s.fileHandle, 0)) {
+      s.readWhole = false;
+      return;
+    }
+  }
+  if (size == 0) return;
+  s.textBuffer = static_cast<char*>(AllocateBytes(static_cast<std::size_t>(size) + 2));
+  if (!s.textBuffer) {
+    s.readWhole = false;
+    return;
+  }
+  std::uint32_t got = 0;
+  bool ok = ReadFromFile(s.fileHandle, s.textBuffer, static_cast<std::uint32_t>(size), &got);
+  if (!ok || got != size) s.readWhole = false;
+  s.textLength = got;
+  s.textBuffer[got] = s.textBuffer[got + 1] = 0;
+}
+
+}  // namespace
+
+int OpenSettings(const char* fileName) {
+  CloseSettings();
+  SettingsStore& s = settingsStore;
+  s.readWhole = true;
+  if (!StartEntryList(s.entries)) {
+    s.readWhole = false;  // no room for even an empty document: never write
+  }
+  const char* name = fileName ? fileName : "";
+  s.fileHandle = OpenExistingFile(name, true);
+  if (!s.fileHandle) s.fileHandle = OpenExistingFile(name, false);
+  if (!s.fileHandle) {
+    s.fileName = name;
+    s.hasFileName = true;
+    return 0;
+  }
+  ReadWholeFile(s);
+  if (s.textBuffer) CutIntoEntries(s.entries, s.textBuffer, s.textLength);
+  return 1;
+}
+
+std::int64_t ProbeFileSize(const char* path) {
+  if (!path || !*path) return -1;
+  char copy[261];
+  std::strncpy(copy, path, 260);
+  copy[260] = 0;
+  std::size_t length = std::strlen(copy);
+  if ((length == 2 || length == 3) && copy[1] == ':') {
+    if (length == 2) {
+      copy[2] = '\\';
+      copy[3] = 0;
+    }
+    return DriveTypeOf(copy) > 1 ? -2 : -1;
+  }
+  if (length > 0 && copy[length - 1] == '\\') copy[length - 1] = 0;
+  std::int64_t size = 0;
+  bool directory = false;
+  if (!FindFileEntry(copy, &size, &directory)) return -1;
+  return directory ? -2 : size;
+}

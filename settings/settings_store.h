@@ -1,0 +1,52 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "entry_list.h"
+#include "file_io.h"
+
+// The process's one INI document: read whole at open, worked on through groups and keys,
+// written back whole at close when anything changed.
+struct SettingsStore {
+  FileHandle fileHandle;
+  std::string fileName;       // kept only when the file could not be opened
+  bool hasFileName;
+  bool modified;
+  char* textBuffer;           // the file's bytes behind any byte-order mark, never altered
+  std::uint32_t textLength;
+  std::int64_t fileSize;      // bytes on disk when opened, mark included
+  bool readWhole;             // false: what was read may not be written back
+  std::int32_t encoding;      // 0, or 65001 when the file began with a UTF-8 byte-order mark
+  EntryList entries;
+  EntryIndex currentGroup;    // noEntry: the top level
+  std::string pendingGroupName;
+  bool hasPendingGroup;
+};
+
+extern SettingsStore settingsStore;
+
+constexpr std::int32_t Utf8Encoding = 65001;
+
+void InitSettingsStore();
+void EndSettingsStore();
+int OpenSettings(const char* fileName);
+std::int64_t ProbeFileSize(const char* path);
+
+int StartGroups();
+int NextGroup();
+std::string CurrentGroupName();
+int SelectGroup(const char* name);
+std::int32_t ReadKeyLong(const char* key, std::int32_t fallback);
+std::string ReadKeyString(const char* key, const char* fallback);
+void WriteKeyLong(const char* key, std::int32_t value);
+void WriteKeyString(const char* key, const char* value);
+void RemoveGroup(const char* name);
+// True when the document needed no write-back or was written back whole.
+bool CloseSettings();
+
+// The key handling beneath the reads and writes.
+const SettingsEntry* FindKeyValue(const char* key);
+char* PrepareKeyValue(const char* key, std::uint32_t length);
+
+// Internal to the store: the reader cuts a buffer into entries.
+void CutIntoEntries(EntryList& entries, const char* data, std::uint32_t length);

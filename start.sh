@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds Tackpad and starts it under Wine in the current directory, so "Settings.ini" lands
+# where you stand. Installs what is missing first (as root).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/.ci/deps.sh"
+(cd "$here" && ensure_packages)
+
+arch=$(cd "$here" && windows_arch)
+toolchain=$here/cmake/mingw-$arch.cmake
+build=$here/build/win
+[ "$arch" = i686 ] || build=$here/build/win64
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$toolchain" >/dev/null
+cmake --build "$build" --target Tackpad
+[ "$arch" = i686 ] || echo "This kernel runs no 32-bit code: starting the 64-bit build of the same sources."
+
+if [ -z "${DISPLAY:-}" ]; then
+  start_display
+  trap stop_display EXIT
+  echo "No display: Tackpad runs on the virtual display $DISPLAY"
+fi
+export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-tackpad}
+(cd "$here" && prepare_wine "$WINEPREFIX")
+exec_dir=$(pwd)
+cd "$exec_dir"
+"$here/cmake/wine-run" "$build/app/Tackpad.exe"

@@ -1,0 +1,11 @@
+#pragma once
+#include <cstddef>
+
+// Every allocation of the portable modules goes through here, so tests can make
+// the n-th one fail and check that nothing stored is lost when memory runs out.
+void* AllocateBytes(std::size_t size);
+void* ResizeBytes(void* block, std::size_t size);
+void ReleaseBytes(void* block);
+
+// Test hook: the allocation after `count` more successful ones fails (and all after it); -1 turns it off.
+void FailAllocationsAfter(long count);

@@ -1,0 +1,49 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+// Text results are built in one process-wide growable area. A caller notes the fill
+// position (ScratchMark), runs the expression, copies the result out and rewinds.
+// The area may move when it grows, so a pointer into it is good only until the next
+// operation that writes into it.
+struct ScratchArea {
+  char* bytes;
+  std::size_t capacity;
+  std::size_t fill;
+};
+
+void StartTextHelpers();
+void EndTextHelpers();
+const ScratchArea& Scratch();
+
+std::size_t ScratchMark();
+void ScratchRewind(std::size_t mark);
+const char* ScratchTextAt(std::size_t mark);
+
+// Makes room for `count` more bytes at the fill position (the growth rule lives here)
+// and returns where they go; the fill position does not move. Null when memory runs out.
+char* ScratchReserve(std::size_t count);
+// Moves the fill position on by `count` bytes that the caller wrote, and terminates there.
+void ScratchCommit(std::size_t count);
+
+// Concatenation: appends `piece` (absent adds nothing) and returns the text begun at `mark`.
+const char* ScratchAppend(std::size_t mark, const char* piece);
+
+// Replaces every non-overlapping occurrence of `search`, scanning left to right from the
+// 1-based `start`; the result is built at the fill position.
+const char* ReplaceAll(const char* source, const char* search, const char* replacement,
+                       bool ignoreCase = false, long start = 1);
+const char* NumberText(std::int32_t value);
+const char* BlankText(long count);
+bool TextGreater(const char* a, const char* b);
+
+// Compares n bytes with ASCII letters folded, every other byte exact (as _strnicmp in the C locale).
+int CompareNoCase(const char* a, const char* b, std::size_t n);
+
+// Converters between UTF-8 and one byte per character. On return *capacity holds the
+// bytes written and *count the bytes consumed. Utf8ToLatin1 gives 0 or -2 (malformed, or
+// a character above 255); Latin1ToUtf8 always gives 0.
+int Utf8ToLatin1(std::uint8_t* output, std::int32_t* capacity, const std::uint8_t* input,
+                 std::int32_t* count);
+int Latin1ToUtf8(std::uint8_t* output, std::int32_t* capacity, const std::uint8_t* input,
+                 std::int32_t* count);
