@@ -5,8 +5,19 @@
 #include "memory.h"
 
 namespace {
-constexpr std::uint32_t chunkShift = 12;
+constexpr std::uint32_t chunkShift = 8;
 constexpr std::uint32_t chunkSize = 1u << chunkShift;
+
+// Chunks of closed documents, kept for the next open: the file is opened and parsed again
+// for every command, and fresh memory costs a page fault per page on every open.
+std::vector<SettingsEntry*> spareChunks;
+
+SettingsEntry* NewChunk() {
+  if (spareChunks.empty()) return static_cast<SettingsEntry*>(AllocateBytes(sizeof(SettingsEntry) * chunkSize));
+  SettingsEntry* chunk = spareChunks.back();
+  spareChunks.pop_back();
+  return chunk;
+}
 
 void ReleaseOwned(SettingsEntry& entry) {
   if (entry.owned & OwnsText) ReleaseBytes(const_cast<char*>(entry.text));
@@ -21,7 +32,7 @@ EntryIndex TakeEntry(EntryList& list) {
     return index;
   }
   if ((list.used >> chunkShift) >= list.chunks.size()) {
-    auto* chunk = static_cast<SettingsEntry*>(AllocateBytes(sizeof(SettingsEntry) * chunkSize));
+    SettingsEntry* chunk = NewChunk();
     if (!chunk) return noEntry;
     list.chunks.push_back(chunk);
   }
@@ -46,7 +57,7 @@ void EndEntryList(EntryList& list) {
   if (!list.chunks.empty()) {
     for (EntryIndex i = FirstEntry(list); i != noEntry; i = NextEntry(list, i)) ReleaseOwned(EntryAt(list, i));
   }
-  for (SettingsEntry* chunk : list.chunks) ReleaseBytes(chunk);
+  spareChunks.insert(spareChunks.end(), list.chunks.begin(), list.chunks.end());
   list = EntryList{};
 }
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 // The document's lines in file order: a doubly linked list whose nodes live in fixed
-// chunks, so a large file costs one allocation per few thousand lines, not per line.
+// chunks, so a large file costs one allocation per few hundred lines, not per line.
 enum EntryKind : std::uint8_t { GroupEntry = 1, CommentEntry = 2, KeyEntry = 3 };
 enum EntryOwnership : std::uint8_t { OwnsText = 1, OwnsValue = 2 };
 
