@@ -40,6 +40,12 @@ EntryIndex TakeEntry(EntryList& list) {
 }
 }  // namespace
 
+void ReleaseSpareEntries() {
+  for (SettingsEntry* chunk : spareChunks) ReleaseBytes(chunk);
+  spareChunks.clear();
+  spareChunks.shrink_to_fit();
+}
+
 SettingsEntry& EntryAt(const EntryList& list, EntryIndex index) {
   return list.chunks[index >> chunkShift][index & (chunkSize - 1)];
 }

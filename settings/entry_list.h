@@ -40,3 +40,5 @@ EntryIndex InsertEntry(EntryList& list, EntryIndex after, EntryKind kind);
 // Unlinks the entry and releases what it owns.
 void RemoveEntry(EntryList& list, EntryIndex index);
 EntryIndex LastEntry(const EntryList& list);
+// Gives back the storage kept from closed documents.
+void ReleaseSpareEntries();

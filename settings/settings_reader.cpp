@@ -82,7 +82,10 @@ void InitSettingsStore() {
   settingsStore = SettingsStore{};
 }
 
-void EndSettingsStore() { CloseSettings(); }
+void EndSettingsStore() {
+  CloseSettings();
+  ReleaseSpareEntries();
+}
 
 namespace {
 

@@ -25,7 +25,7 @@ void SettingsFileTest::SetUp() {
 }
 
 void SettingsFileTest::TearDown() {
-  CloseSettings();
+  EndSettingsStore();
   fileFaults = FileFaults{};
   FailAllocationsAfter(-1);
   EndTextHelpers();
