@@ -8,24 +8,54 @@ ensure_packages
 
 fuzz_seconds=${FUZZ_SECONDS:-60}
 failed=0
+passed_total=0
+failed_total=0
 
 step() { echo; echo "== $*"; }
+
+# Runs one ctest tree and adds its counts to the totals.
+run_ctest() {
+  local log
+  log=$(mktemp)
+  ctest --test-dir "$1" --output-on-failure 2>&1 | tee "$log" || failed=1
+  local line
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
+  if [ -n "$line" ]; then
+    local bad all
+    bad=$(echo "$line" | sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/')
+    all=$(echo "$line" | sed -E 's/.* failed out of ([0-9]+).*/\1/')
+    passed_total=$((passed_total + all - bad))
+    failed_total=$((failed_total + bad))
+  else
+    failed=1
+  fi
+  rm -f "$log"
+}
 
 step "native build and tests"
 cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/native
-ctest --test-dir build/native --output-on-failure || failed=1
+run_ctest build/native
 
 step "sanitizer build and tests"
 CC=clang CXX=clang++ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTACKPAD_SANITIZE=ON >/dev/null
 cmake --build build/asan
-ctest --test-dir build/asan --output-on-failure || failed=1
+run_ctest build/asan
 
 step "fuzzing the settings reader and writer for ${fuzz_seconds} s"
 corpus=$(mktemp -d)
 cp fuzz/corpus/* "$corpus"/
-(cd "$corpus" && "$OLDPWD/build/asan/fuzz/settings_fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus" 2>&1 | grep -E '^(stat::number_of_executed_units|==|SUMMARY|#[0-9]+ *DONE)' ) || failed=1
-rm -rf "$corpus"
+fuzzer=$PWD/build/asan/fuzz/settings_fuzzer
+# Run inside the scratch corpus folder: the fuzzer writes its work file and any crash there.
+if (cd "$corpus" && "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus" >fuzz.log 2>&1); then
+  grep -E '^stat::number_of_executed_units' "$corpus/fuzz.log"
+else
+  tail -40 "$corpus/fuzz.log"
+  echo "the fuzzer found a failure; its input is kept in $corpus"
+  failed=1
+  corpus=""
+fi
+[ -n "$corpus" ] && rm -rf "$corpus"
 
 step "Windows build (32-bit, the product)"
 cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
@@ -44,6 +74,8 @@ step "Windows tests under Wine ($arch) on Xvfb"
 start_display
 trap 'stop_wine; stop_display' EXIT
 prepare_wine "$PWD/build/wineprefix-$arch"
-ctest --test-dir $windows_build --output-on-failure || failed=1
+run_ctest $windows_build
 
+echo
+echo "ctest: $passed_total passed, $failed_total failed"
 exit $failed
