@@ -1,0 +1,30 @@
+#pragma once
+#include <cstdint>
+
+// Fixed numbers and measures of a note, and how note numbers are handed out.
+constexpr std::int32_t OwnerWindow = 1000;
+constexpr std::int32_t TrayMenu = 0;
+constexpr std::int32_t TrayIcon = 1;
+constexpr std::int32_t TitleFontNumber = 0;
+
+constexpr std::int32_t SmallSize = 128;
+constexpr std::int32_t NormalSize = 258;
+constexpr std::int32_t LargeSize = 388;
+constexpr std::int32_t TitleStripTop = 4;
+constexpr std::int32_t TitleStripHeight = 16;
+constexpr std::int32_t EditAreaTop = 25;
+constexpr std::int32_t RolledUpHeight = 24;
+constexpr std::int32_t TranslucentAlpha = 144;
+
+// The edit area reaches from row 25 to the bottom of the square.
+constexpr std::int32_t EditHeightFor(std::int32_t size) {
+  return size > EditAreaTop ? size - EditAreaTop : 0;
+}
+
+// Notes are numbered in steps of two; the owner window's number is passed over, since a
+// window opened under a number in use replaces the one that had it.
+constexpr std::int32_t NextNoteNumber(std::int32_t number) {
+  return number + 2 == OwnerWindow ? number + 4 : number + 2;
+}
+
+constexpr bool CanBeNote(std::int32_t number) { return number >= 1 && number != OwnerWindow; }
