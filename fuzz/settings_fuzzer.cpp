@@ -69,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!started) {
     StartTextHelpers();
     InitSettingsStore();
+    std::atexit(EndSettingsStore);  // the store keeps entry storage between opens
     started = true;
   }
   PutFile(std::string(reinterpret_cast<const char*>(data), size));
