@@ -1,0 +1,85 @@
+#include "dialogs.h"
+
+#include <cstring>
+
+#include "modality.h"
+
+#ifndef _WIN64
+static_assert(sizeof(CHOOSECOLORA) == 36, "colour dialog description");
+static_assert(sizeof(CHOOSEFONTA) == 60, "font dialog description");
+#endif
+
+namespace {
+
+constexpr std::int32_t FontStyleUnderline = 0x4;
+constexpr std::int32_t FontStyleStrikeOut = 0x8;
+constexpr std::int32_t FontStyleBoldItalic = BOLD_FONTTYPE | ITALIC_FONTTYPE;
+
+COLORREF customColours[16];
+LOGFONTA chosenFont;
+CHOOSEFONTA fontDialog;
+
+// The font height for a size in points on the display; 0 (no preselected size) without one.
+LONG HeightOfPoints(std::int32_t points) {
+  HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+  if (!display) return 0;
+  const LONG height = -MulDiv(points, GetDeviceCaps(display, LOGPIXELSY), 72);
+  DeleteDC(display);
+  return height;
+}
+
+}  // namespace
+
+std::int32_t RequestColour(std::int32_t initialColour) {
+  CHOOSECOLORA request{};
+  request.lStructSize = sizeof request;
+  request.hwndOwner = ProcessForegroundWindow();
+  const COLORREF initial = initialColour == -1 ? 0 : static_cast<COLORREF>(initialColour);
+  customColours[0] = initial;
+  request.rgbResult = initial;
+  request.lpCustColors = customColours;
+  request.Flags = CC_RGBINIT;
+  SuspendThreadWindows();
+  const BOOL chosen = ChooseColorA(&request);
+  ResumeThreadWindows();
+  return chosen ? static_cast<std::int32_t>(request.rgbResult) : -1;
+}
+
+const COLORREF* CustomColours() { return customColours; }
+
+int RequestFont(const char* faceName, std::int32_t pointSize, std::uint32_t extraFlags,
+                std::int32_t colour) {
+  chosenFont = LOGFONTA{};
+  if (faceName) lstrcpynA(chosenFont.lfFaceName, faceName, LF_FACESIZE);
+  if (pointSize != 0) chosenFont.lfHeight = HeightOfPoints(pointSize);
+  fontDialog = CHOOSEFONTA{};
+  fontDialog.lStructSize = sizeof fontDialog;
+  fontDialog.hwndOwner = ProcessForegroundWindow();
+  fontDialog.lpLogFont = &chosenFont;
+  fontDialog.Flags = extraFlags | CF_SCREENFONTS | CF_PRINTERFONTS | CF_INITTOLOGFONTSTRUCT;
+  if (colour != -1) fontDialog.rgbColors = static_cast<COLORREF>(colour);
+  SuspendThreadWindows();
+  const BOOL chosen = ChooseFontA(&fontDialog);
+  ResumeThreadWindows();
+  return chosen ? 1 : 0;
+}
+
+std::string FontChoiceName() {
+  return std::string(chosenFont.lfFaceName, strnlen(chosenFont.lfFaceName, LF_FACESIZE));
+}
+
+std::int32_t FontChoiceSize() { return fontDialog.iPointSize / 10; }
+
+std::int32_t FontChoiceStyle() {
+  std::int32_t style = fontDialog.nFontType & FontStyleBoldItalic;
+  if (chosenFont.lfUnderline) style |= FontStyleUnderline;
+  if (chosenFont.lfStrikeOut) style |= FontStyleStrikeOut;
+  return style;
+}
+
+int ShowMessage(const char* caption, const char* text, std::uint32_t flags) {
+  SuspendThreadWindows();
+  const int button = MessageBoxA(ProcessForegroundWindow(), text, caption, flags);
+  ResumeThreadWindows();
+  return button;
+}

@@ -1,0 +1,167 @@
+#include "input_requester.h"
+
+#include <windows.h>
+
+#include "memory.h"
+#include "modality.h"
+
+namespace {
+
+const char* const RequesterClass = "InputRequester";
+constexpr int FieldId = 10;
+constexpr int OkCommand = 1000;
+constexpr int CancelCommand = 1001;
+
+// One requester at a time: its window procedure reaches the dialog's parts through here.
+struct InputRequester {
+  HFONT dialogFont;
+  bool done;
+  bool ownerDisabled;
+  HWND disabledOwner;
+  HWND field;
+};
+
+InputRequester requester;
+
+// Safe to run more than once, so that whatever ends the dialog leaves nothing disabled.
+void EnableSuspendedWindows() {
+  if (requester.ownerDisabled) EnableWindow(requester.disabledOwner, TRUE);
+  requester.ownerDisabled = false;
+  ResumeThreadWindows();
+}
+
+// The owner is enabled before the dialog goes, so the platform hands the activation back to it.
+void CloseRequester(HWND dialog) {
+  EnableSuspendedWindows();
+  DestroyWindow(dialog);
+}
+
+void StoreFieldText(HWND dialog) {
+  auto** slot = reinterpret_cast<char**>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+  if (!slot) return;
+  const int length = GetWindowTextLengthA(requester.field);
+  auto* text = static_cast<char*>(AllocateBytes(static_cast<std::size_t>(length) + 1));
+  if (!text) return;
+  GetWindowTextA(requester.field, text, length + 1);
+  ReleaseBytes(*slot);
+  *slot = text;
+}
+
+LRESULT CALLBACK RequesterProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (LOWORD(wParam) == OkCommand) StoreFieldText(dialog);
+      if (LOWORD(wParam) == OkCommand || LOWORD(wParam) == CancelCommand) CloseRequester(dialog);
+      return 0;
+    case WM_CLOSE:
+      CloseRequester(dialog);
+      return 0;
+    case WM_DESTROY:
+      EnableSuspendedWindows();
+      requester.done = true;
+      // A close sent from elsewhere is handled inside GetMessageA, which would then wait on.
+      PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
+      return 0;
+    default:
+      return DefWindowProcA(dialog, message, wParam, lParam);
+  }
+}
+
+void RegisterRequesterClass() {
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = RequesterProcedure;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = RequesterClass;
+  RegisterClassExA(&windowClass);  // still registered from an earlier call: that one serves
+}
+
+HWND AddControl(HWND dialog, const char* className, const char* text, DWORD style,
+                DWORD extendedStyle, RECT place, int id) {
+  HWND control = CreateWindowExA(extendedStyle, className, text, style, place.left, place.top,
+                                 place.right, place.bottom, dialog,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 GetModuleHandleA(nullptr), nullptr);
+  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(requester.dialogFont), TRUE);
+  return control;
+}
+
+void AddControls(HWND dialog, const char* prompt, const char* defaultText) {
+  AddControl(dialog, "STATIC", prompt, WS_CHILD | WS_VISIBLE | SS_SIMPLE, 0,
+                                RECT{10, 10, 280, 22}, 0);
+  requester.field = AddControl(dialog, "EDIT", nullptr,
+                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+                               WS_EX_CLIENTEDGE, RECT{10, 32, 275, 21}, FieldId);
+  SetFocus(requester.field);
+  if (*defaultText) {
+    SendMessageA(requester.field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(defaultText));
+    const int end = GetWindowTextLengthA(requester.field);
+    SendMessageA(requester.field, EM_SETSEL, end, end);
+  }
+  AddControl(dialog, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
+             RECT{110, 67, 80, 25}, OkCommand);
+}
+
+HACCEL BuildKeys() {
+  ACCEL keys[] = {{FVIRTKEY, VK_RETURN, OkCommand}, {FVIRTKEY, VK_ESCAPE, CancelCommand}};
+  return CreateAcceleratorTableA(keys, 2);
+}
+
+// Takes every message of the thread, so the other windows still paint; they only get no input.
+void RunRequesterLoop(HWND dialog) {
+  HACCEL keys = BuildKeys();
+  SetForegroundWindow(dialog);
+  BringWindowToTop(dialog);
+  MSG message{};
+  BOOL got = TRUE;
+  while (!requester.done && (got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
+    if (keys && TranslateAcceleratorA(dialog, keys, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  if (keys) DestroyAcceleratorTable(keys);
+  if (!requester.done) CloseRequester(dialog);
+  // The quit belongs to the caller's loop; the wake-up was the dialog's own business.
+  if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
+  PeekMessageA(&message, reinterpret_cast<HWND>(-1), WM_NULL, WM_NULL, PM_REMOVE);
+}
+
+}  // namespace
+
+std::string RequestText(const char* title, const char* prompt, const char* defaultText) {
+  // Private copies: an argument may live in a buffer that moves while the dialog's loop runs.
+  const std::string titleCopy = title ? title : "";
+  const std::string promptCopy = prompt ? prompt : "";
+  const std::string defaultCopy = defaultText ? defaultText : "";
+  if (!requester.dialogFont) {
+    requester.dialogFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  }
+  RegisterRequesterClass();
+  requester.done = false;
+  SuspendThreadWindows();
+  HWND owner = ProcessForegroundWindow();
+  requester.ownerDisabled = owner && IsWindowEnabled(owner);
+  if (requester.ownerDisabled) {
+    EnableWindow(owner, FALSE);
+    requester.disabledOwner = owner;
+  }
+  char* confirmed = nullptr;
+  HWND dialog = CreateWindowExA(0, RequesterClass, titleCopy.c_str(), WS_VISIBLE | WS_CAPTION,
+                                GetSystemMetrics(SM_CXSCREEN) / 2 - 150,
+                                GetSystemMetrics(SM_CYSCREEN) / 2 - 65, 300, 130, owner,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (dialog) {
+    SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&confirmed));
+    AddControls(dialog, promptCopy.c_str(), defaultCopy.c_str());
+    RunRequesterLoop(dialog);
+  }
+  EnableSuspendedWindows();
+  // Only once the dialog is gone: a class with a window left cannot be unregistered.
+  UnregisterClassA(RequesterClass, GetModuleHandleA(nullptr));
+  std::string result = confirmed ? confirmed : "";
+  ReleaseBytes(confirmed);
+  return result;
+}
