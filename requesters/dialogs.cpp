@@ -47,11 +47,16 @@ std::int32_t RequestColour(std::int32_t initialColour) {
 
 const COLORREF* CustomColours() { return customColours; }
 
+LOGFONTA FontDescription(const char* faceName, std::int32_t pointSize) {
+  LOGFONTA font{};
+  if (faceName) lstrcpynA(font.lfFaceName, faceName, LF_FACESIZE);
+  if (pointSize != 0) font.lfHeight = HeightOfPoints(pointSize);
+  return font;
+}
+
 int RequestFont(const char* faceName, std::int32_t pointSize, std::uint32_t extraFlags,
                 std::int32_t colour) {
-  chosenFont = LOGFONTA{};
-  if (faceName) lstrcpynA(chosenFont.lfFaceName, faceName, LF_FACESIZE);
-  if (pointSize != 0) chosenFont.lfHeight = HeightOfPoints(pointSize);
+  chosenFont = FontDescription(faceName, pointSize);
   fontDialog = CHOOSEFONTA{};
   fontDialog.lStructSize = sizeof fontDialog;
   fontDialog.hwndOwner = ProcessForegroundWindow();
