@@ -1,0 +1,253 @@
+#include "events.h"
+
+#include <richedit.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "gadgets.h"
+#include "memory.h"
+#include "windows.h"
+
+namespace {
+
+struct DeferredEvent {
+  DeferredEvent* next;
+  std::int32_t kind;
+  ObjectNumber window;
+};
+
+struct EventState {
+  ObjectNumber item;
+  ObjectNumber window;
+  std::int32_t subtype;
+  std::int32_t pendingKind;
+  DeferredEvent* first;
+  DeferredEvent* last;
+};
+
+EventState eventState;
+
+// Repeats of the newest deferred event are dropped; anything between two keeps both.
+void EnqueueEvent(std::int32_t kind, ObjectNumber window) {
+  DeferredEvent* last = eventState.last;
+  if (last && last->kind == kind && last->window == window) return;
+  auto* node = static_cast<DeferredEvent*>(AllocateBytes(sizeof(DeferredEvent)));
+  if (!node) return;
+  *node = DeferredEvent{nullptr, kind, window};
+  if (last) last->next = node;
+  else eventState.first = node;
+  eventState.last = node;
+}
+
+std::int32_t TakeDeferredEvent() {
+  DeferredEvent* node = eventState.first;
+  eventState.first = node->next;
+  if (!eventState.first) eventState.last = nullptr;
+  eventState.window = node->window;
+  eventState.pendingKind = 0;
+  std::int32_t kind = node->kind;
+  ReleaseBytes(node);
+  return kind;
+}
+
+bool TakeMessage(MSG* message, std::int32_t timeoutMs) {
+  if (timeoutMs == -1) {
+    GetMessageA(message, nullptr, 0, 0);  // a quit message is reported like any other
+    return true;
+  }
+  if (PeekMessageA(message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD)) return true;
+  if (timeoutMs == 0) return false;
+  if (MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(timeoutMs), QS_ALLINPUT) == WAIT_TIMEOUT) {
+    return false;
+  }
+  return PeekMessageA(message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD);
+}
+
+bool KeyDown(int key) { return GetKeyState(key) < 0; }
+
+// A plain Tab in a writable rich-edit control is text, not navigation.
+bool TabTypesIntoEditor() {
+  if (!KeyDown(VK_TAB) || KeyDown(VK_CONTROL) || KeyDown(VK_SHIFT) || KeyDown(VK_MENU)) return false;
+  HWND focus = GetFocus();
+  char className[8];
+  if (!focus || GetClassNameA(focus, className, sizeof className) < 4) return false;
+  if (std::strncmp(className, "Rich", 4) != 0) return false;
+  return !(SendMessageA(focus, EM_GETOPTIONS, 0, 0) & ECO_READONLY);
+}
+
+HACCEL AcceleratorFor(HWND active) {
+  if (TabTypesIntoEditor()) return nullptr;
+  WindowRecord* record = RecordOfWindow(active);
+  return record ? record->acceleratorTable : nullptr;
+}
+
+BOOL CALLBACK CollectTabStop(HWND child, LPARAM into) {
+  if (IsWindowEnabled(child) && IsWindowVisible(child) && (GetWindowLongPtrA(child, GWL_STYLE) & WS_TABSTOP)) {
+    reinterpret_cast<std::vector<HWND>*>(into)->push_back(child);
+  }
+  return TRUE;
+}
+
+void MoveFocus(bool backward) {
+  HWND active = GetActiveWindow();
+  std::vector<HWND> candidates;
+  if (active) EnumChildWindows(active, CollectTabStop, reinterpret_cast<LPARAM>(&candidates));
+  if (candidates.empty()) return;
+  HWND focus = GetFocus();
+  auto start = focus && IsChild(active, focus) ? std::find(candidates.begin(), candidates.end(), focus)
+                                               : candidates.end();
+  if (backward) {
+    SetFocus(start == candidates.end() || start == candidates.begin() ? candidates.back() : *(start - 1));
+  } else {
+    SetFocus(start == candidates.end() || start + 1 == candidates.end() ? candidates.front() : *(start + 1));
+  }
+}
+
+void TranslateCommand(HWND handle, WPARAM wParam, LPARAM lParam) {
+  auto control = reinterpret_cast<HWND>(lParam);
+  if (GadgetMessageHook(control, handle, WM_COMMAND, wParam, lParam) != NotHandled) return;
+  if (control) {
+    eventState.pendingKind = GadgetEvent;
+    eventState.subtype = HIWORD(wParam);
+    eventState.item = GetWindowLongPtrA(control, GWLP_ID);
+  } else if (HIWORD(wParam) == 0) {
+    eventState.pendingKind = MenuEvent;
+    eventState.item = static_cast<ObjectNumber>(wParam);
+  } else if (LOWORD(wParam) == FocusNextCommand || LOWORD(wParam) == FocusPreviousCommand) {
+    MoveFocus(LOWORD(wParam) == FocusPreviousCommand);
+  } else {
+    eventState.pendingKind = MenuEvent;
+    eventState.item = LOWORD(wParam);
+  }
+}
+
+void TranslateTrayRelay(WPARAM wParam, LPARAM lParam) {
+  eventState.item = static_cast<ObjectNumber>(wParam);
+  eventState.pendingKind = 0;
+  std::int32_t subtype;
+  switch (lParam) {
+    case WM_LBUTTONUP: subtype = TrayLeftClick; break;
+    case WM_RBUTTONUP: subtype = TrayRightClick; break;
+    case WM_LBUTTONDBLCLK: subtype = TrayLeftDoubleClick; break;
+    case WM_RBUTTONDBLCLK: subtype = TrayRightDoubleClick; break;
+    default: return;
+  }
+  eventState.subtype = subtype;
+  eventState.pendingKind = TrayEvent;
+}
+
+LRESULT EraseBackground(HWND handle, HDC dc, ObjectNumber number) {
+  WindowRecord* record = FindWindowRecord(number);
+  LRESULT result = NotHandled;
+  if (record && record->backgroundBrush) {
+    RECT client;
+    GetClientRect(handle, &client);
+    FillRect(dc, &client, record->backgroundBrush);
+    result = 1;
+  }
+  EnqueueEvent(RepaintEvent, number);
+  return result;
+}
+
+BOOL CALLBACK PassColourChange(HWND child, LPARAM) {
+  SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
+  return TRUE;
+}
+
+LRESULT Translate(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+  ObjectNumber number = WindowNumberOf(handle);
+  eventState.window = number;
+  switch (message) {
+    case WM_MOVE:
+      if (number != AnyNumber) EnqueueEvent(MoveEvent, number);
+      return 0;
+    case WM_SIZE:
+      if (number == AnyNumber || wParam == SIZE_MINIMIZED) return NotHandled;
+      EnqueueEvent(SizeEvent, number);
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) EnqueueEvent(ActivateEvent, number);
+      return 1;
+    case WM_CLOSE:  // the window stays; the program decides
+      if (number != AnyNumber) EnqueueEvent(CloseEvent, number);
+      return 0;
+    case WM_ERASEBKGND:
+      return EraseBackground(handle, reinterpret_cast<HDC>(wParam), number);
+    case WM_SYSCOLORCHANGE:
+      if (FindWindowRecord(number)) EnumChildWindows(handle, PassColourChange, 0);
+      return NotHandled;
+    case WM_NOTIFY:
+      return GadgetMessageHook(reinterpret_cast<NMHDR*>(lParam)->hwndFrom, handle, message, wParam, lParam);
+    case WM_COMMAND:
+      TranslateCommand(handle, wParam, lParam);
+      return 0;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+      return GadgetMessageHook(reinterpret_cast<HWND>(lParam), handle, message, wParam, lParam);
+    case TrayCallbackMessage:  // the shell sends it; reported once it comes through the queue
+      PostMessageA(handle, TrayRelayMessage, wParam, lParam);
+      return 0;
+    case TrayRelayMessage:
+      TranslateTrayRelay(wParam, lParam);
+      return 0;
+    case WM_NCDESTROY:
+      ForgetDestroyedWindow(handle);
+      return NotHandled;
+    default:
+      return NotHandled;
+  }
+}
+
+void Dispatch(MSG* message) {
+  HWND active = GetActiveWindow();
+  HACCEL table = AcceleratorFor(active);
+  if (table && TranslateAcceleratorA(active, table, message)) return;
+  TranslateMessage(message);
+  DispatchMessageA(message);
+}
+
+}  // namespace
+
+std::int32_t NextEvent(std::int32_t timeoutMs) {
+  eventState.subtype = -1;
+  if (eventState.first) return TakeDeferredEvent();
+  MSG message;
+  if (!TakeMessage(&message, timeoutMs)) return 0;
+  Dispatch(&message);
+  if (std::int32_t kind = eventState.pendingKind) {
+    eventState.pendingKind = 0;
+    return kind;
+  }
+  return static_cast<std::int32_t>(message.message);
+}
+
+std::int32_t WaitEvent() { return NextEvent(-1); }
+ObjectNumber LastItem() { return eventState.item; }
+ObjectNumber LastGadget() { return eventState.item; }
+ObjectNumber LastWindow() { return eventState.window; }
+std::int32_t LastSubtype() { return eventState.subtype; }
+
+LRESULT CALLBACK LayerWindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = Translate(handle, message, wParam, lParam);
+  return result == NotHandled ? DefWindowProcA(handle, message, wParam, lParam) : result;
+}
+
+void DrainMessages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  eventState.pendingKind = 0;
+}
+
+void ResetEventState() {
+  while (eventState.first) TakeDeferredEvent();
+  eventState = EventState{};
+}

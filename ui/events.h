@@ -1,0 +1,40 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+#include "object_table.h"
+
+// Event kinds; any other kind returned is the platform message number that made no event.
+enum : std::int32_t {
+  MoveEvent = 3,
+  SizeEvent = 5,
+  RepaintEvent = 15,
+  CloseEvent = 16,
+  GadgetEvent = 13100,
+  MenuEvent = 13101,
+  TrayEvent = 13102,
+  ActivateEvent = 13104
+};
+enum : std::int32_t { TrayLeftClick = 0, TrayRightClick = 1, TrayLeftDoubleClick = 2, TrayRightDoubleClick = 3 };
+
+constexpr UINT TrayCallbackMessage = 12501, TrayRelayMessage = 12502;
+constexpr WORD FocusNextCommand = 1212, FocusPreviousCommand = 1213;
+
+// What a message hook answers when the message goes on to the default handling.
+constexpr LRESULT NotHandled = static_cast<LRESULT>(static_cast<std::int32_t>(0xD0D0D0D1u));
+
+// -1 waits for ever, 0 only looks; returns 0 when nothing came in time.
+std::int32_t NextEvent(std::int32_t timeoutMs);
+std::int32_t WaitEvent();
+ObjectNumber LastItem();
+ObjectNumber LastGadget();
+ObjectNumber LastWindow();
+std::int32_t LastSubtype();
+
+LRESULT CALLBACK LayerWindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
+// Dispatches whatever waits in the queue; the events it would make are dropped.
+void DrainMessages();
+
+// Empties the deferred queue and clears what the last event left; part of StartWindowLayer.
+void ResetEventState();

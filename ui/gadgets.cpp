@@ -1,0 +1,357 @@
+#include "gadgets.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include "events.h"
+#include "memory.h"
+#include "text.h"
+#include "windows.h"
+
+namespace {
+
+const char GadgetNumberProperty[] = "TackpadGadgetNumber";
+constexpr std::uint32_t ClientEdgeFlag = 0x20000;
+constexpr LPARAM WholeTextLimit = 0x7FFFFFFE;  // whatever the settings file can hold
+
+struct GadgetClass;
+
+struct GadgetRecord {
+  HWND handle;
+  const GadgetClass* gadgetClass;
+  WNDPROC previousProcedure;
+  std::int32_t backColour;   // -1: none
+  std::int32_t frontColour;  // -1: none
+  HBRUSH backBrush;          // text gadget: from the brush cache
+  std::int32_t emptyLineState;  // editor: 1 an empty first line is owed, 2 it was put in
+};
+
+// What differs between kinds of gadget; a missing operation means the generic one, or none.
+struct GadgetClass {
+  LRESULT (*messageHook)(GadgetRecord*, HWND parent, UINT, WPARAM, LPARAM);
+  void (*freeHook)(GadgetRecord*);
+  void (*setText)(GadgetRecord*, const char*);
+  void (*insertLine)(GadgetRecord*, int position, const char*);
+  void (*setColour)(GadgetRecord*, int which, std::int32_t colour);
+};
+
+struct BrushUse {
+  BrushUse* next;
+  std::int32_t colour;
+  HBRUSH brush;
+  std::int32_t useCount;
+};
+
+struct GadgetState {
+  HWND hostWindow;
+  HFONT defaultFont;
+};
+
+GadgetState gadgetState;
+ObjectTable* gadgetTable;
+BrushUse* brushes;
+CRITICAL_SECTION brushLock;
+const char* richEditClass;
+WNDPROC richEditProcedure;  // shared by every edit area
+
+GadgetRecord* FindGadget(ObjectNumber number) {
+  return gadgetTable ? static_cast<GadgetRecord*>(FindEntry(gadgetTable, number)) : nullptr;
+}
+
+// The record of a control of this layer; the property guards against foreign identifiers.
+GadgetRecord* RecordOf(HWND control) {
+  LONG_PTR identifier = GetWindowLongPtrA(control, GWLP_ID);
+  if (reinterpret_cast<LONG_PTR>(GetPropA(control, GadgetNumberProperty)) != identifier) return nullptr;
+  GadgetRecord* record = FindGadget(identifier);
+  return record && record->handle == control ? record : nullptr;
+}
+
+void Redraw(HWND handle) { RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE); }
+
+LRESULT TextColourHook(GadgetRecord* record, HWND, UINT message, WPARAM wParam, LPARAM) {
+  if (message != WM_CTLCOLORSTATIC) return NotHandled;
+  auto dc = reinterpret_cast<HDC>(wParam);
+  if (record->frontColour != -1) {
+    SetTextColor(dc, static_cast<COLORREF>(record->frontColour));
+    if (record->backColour == -1) {
+      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+  }
+  if (record->backColour == -1) return NotHandled;
+  SetBkColor(dc, static_cast<COLORREF>(record->backColour));
+  return reinterpret_cast<LRESULT>(record->backBrush);
+}
+
+void ReleaseBackBrush(GadgetRecord* record) {
+  if (record->backBrush) ReleaseBrush(record->backBrush);
+  record->backBrush = nullptr;
+}
+
+void SetTextGadgetColour(GadgetRecord* record, int which, std::int32_t colour) {
+  if (which == FrontColour) {
+    record->frontColour = colour;
+  } else {
+    ReleaseBackBrush(record);
+    if (colour != -1) record->backBrush = AcquireBrush(colour);
+    record->backColour = colour;
+  }
+  Redraw(record->handle);
+}
+
+void SetEditorColour(GadgetRecord* record, int which, std::int32_t colour) {
+  if (which == BackColour) {
+    bool system = colour == -1;
+    SendMessageA(record->handle, EM_SETBKGNDCOLOR, system, system ? 0 : colour);
+    record->backColour = colour;
+    return;
+  }
+  CHARFORMATA format{};
+  format.cbSize = sizeof format;
+  format.dwMask = CFM_COLOR;
+  format.dwEffects = colour == -1 ? CFE_AUTOCOLOR : 0;
+  format.crTextColor = static_cast<COLORREF>(colour);
+  SendMessageA(record->handle, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+  SendMessageA(record->handle, EM_SETCHARFORMAT, 0, reinterpret_cast<LPARAM>(&format));  // text typed later
+  record->frontColour = colour;
+}
+
+void SetEditorText(GadgetRecord* record, const char* text) {
+  SetWindowTextA(record->handle, text ? text : "");
+  record->emptyLineState = 0;
+}
+
+void InsertText(HWND editor, const char* text) {
+  SendMessageA(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+}
+
+void AppendEditorLine(GadgetRecord* record, const char* text) {
+  HWND editor = record->handle;
+  LRESULT length = SendMessageA(editor, WM_GETTEXTLENGTH, 0, 0);
+  SendMessageA(editor, EM_SETSEL, length, length);
+  if (record->emptyLineState == 1) {
+    InsertText(editor, "\n");
+    record->emptyLineState = 2;
+  }
+  if (length != 0) {
+    InsertText(editor, "\n");
+  } else if (!*text && record->emptyLineState == 0) {
+    record->emptyLineState = 1;  // an empty first line shows only once a second line follows
+  }
+  InsertText(editor, text);
+}
+
+void InsertEditorLine(GadgetRecord* record, int position, const char* text) {
+  HWND editor = record->handle;
+  text = text ? text : "";
+  LRESULT lineStart = SendMessageA(editor, EM_LINEINDEX, static_cast<WPARAM>(position), 0);
+  SendMessageA(editor, EM_HIDESELECTION, TRUE, 0);
+  if (lineStart == -1 || position == -1) {
+    AppendEditorLine(record, text);
+  } else {
+    SendMessageA(editor, EM_SETSEL, lineStart, lineStart);
+    InsertText(editor, text);
+    InsertText(editor, "\n");
+  }
+  SendMessageA(editor, EM_HIDESELECTION, FALSE, 0);
+}
+
+const GadgetClass textGadgetClass{TextColourHook, ReleaseBackBrush, nullptr, nullptr, SetTextGadgetColour};
+const GadgetClass editorGadgetClass{nullptr, nullptr, SetEditorText, InsertEditorLine, SetEditorColour};
+
+WNDPROC ClassProcedure(HWND control) {
+  return reinterpret_cast<WNDPROC>(GetClassLongPtrA(control, GCLP_WNDPROC));
+}
+
+// Every gadget: frees its entry when the platform destroys the control.
+LRESULT CALLBACK GadgetProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+  GadgetRecord* record = RecordOf(control);
+  WNDPROC previous = record ? record->previousProcedure : ClassProcedure(control);
+  if (message == WM_NCDESTROY && record) {
+    ObjectNumber number = GetWindowLongPtrA(control, GWLP_ID);
+    if (record->gadgetClass->freeHook) record->gadgetClass->freeHook(record);
+    RemovePropA(control, GadgetNumberProperty);
+    ReleaseEntry(gadgetTable, number);
+  }
+  return CallWindowProcA(previous, control, message, wParam, lParam);
+}
+
+// Edit areas: a new font would reset the text colour, so it is put back.
+LRESULT CALLBACK EditorProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = CallWindowProcA(richEditProcedure, control, message, wParam, lParam);
+  if (message != WM_SETFONT) return result;
+  if (GadgetRecord* record = RecordOf(control)) SetEditorColour(record, FrontColour, record->frontColour);
+  return 0;
+}
+
+void DestroyGadget(ObjectNumber number) {
+  if (GadgetRecord* record = FindGadget(number)) DestroyWindow(record->handle);
+}
+
+HWND CreateControl(DWORD extendedStyle, const char* className, const char* text, DWORD style, int x, int y,
+                   int width, int height) {
+  return CreateWindowExA(extendedStyle, className, text, style, x, y, width, height, gadgetState.hostWindow,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(-1)), GetModuleHandleA(nullptr), nullptr);
+}
+
+HWND ClaimAndBind(ObjectNumber number, HWND control, const GadgetClass* gadgetClass) {
+  auto* record = static_cast<GadgetRecord*>(ClaimEntry(gadgetTable, number));
+  if (!record) {
+    DestroyWindow(control);
+    return nullptr;
+  }
+  bool listed = number == AnyNumber;
+  if (listed) number = reinterpret_cast<ObjectNumber>(record);
+  *record = GadgetRecord{control, gadgetClass, nullptr, -1, -1, nullptr, 0};
+  SetWindowLongPtrA(control, GWLP_ID, number);
+  SetPropA(control, GadgetNumberProperty, reinterpret_cast<HANDLE>(number));
+  record->previousProcedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GadgetProcedure)));
+  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(gadgetState.defaultFont), TRUE);
+  return listed ? reinterpret_cast<HWND>(record) : control;
+}
+
+void LoadRichEdit() {
+  if (richEditClass) return;
+  if (LoadLibraryA("RICHED20.DLL")) {
+    richEditClass = "RichEdit20A";
+    return;
+  }
+  LoadLibraryA("RICHED32.DLL");  // without either, creating the control fails
+  richEditClass = "RichEdit";
+}
+
+}  // namespace
+
+void StartGadgets() {
+  InitializeCriticalSection(&brushLock);
+  gadgetState.defaultFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  gadgetTable = CreateObjectTable(sizeof(GadgetRecord), 50, DestroyGadget);
+  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                ICC_TAB_CLASSES | ICC_DATE_CLASSES | ICC_USEREX_CLASSES | ICC_INTERNET_CLASSES};
+  InitCommonControlsEx(&controls);
+}
+
+HWND SetGadgetHost(HWND window) {
+  gadgetState.hostWindow = window;
+  return window;
+}
+
+HWND NewTextGadget(ObjectNumber number, int x, int y, int width, int height, const char* text,
+                   std::uint32_t flags) {
+  DWORD extendedStyle = (flags & ClientEdgeFlag) ? WS_EX_CLIENTEDGE : 0;
+  HWND control = CreateControl(extendedStyle, "Static", text ? text : "", flags | WS_CHILD | WS_VISIBLE | WS_GROUP,
+                               x, y, width, height);
+  return control ? ClaimAndBind(number, control, &textGadgetClass) : nullptr;
+}
+
+HWND NewEditorGadget(ObjectNumber number, int x, int y, int width, int height) {
+  LoadRichEdit();
+  DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | ES_WANTRETURN | ES_NOHIDESEL |
+                ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_MULTILINE;
+  HWND control = CreateControl(WS_EX_CLIENTEDGE, richEditClass, "", style, x, y, width, height);
+  if (!control) return nullptr;
+  SendMessageA(control, EM_EXLIMITTEXT, 0, WholeTextLimit);
+  richEditProcedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditorProcedure)));
+  DrainMessages();
+  return ClaimAndBind(number, control, &editorGadgetClass);
+}
+
+void ApplyGadgetColour(ObjectNumber number, int which, std::int32_t colour) {
+  GadgetRecord* record = FindGadget(number);
+  if (!record || !record->gadgetClass->setColour || (which != FrontColour && which != BackColour)) return;
+  record->gadgetClass->setColour(record, which, colour);
+}
+
+void ApplyGadgetFont(ObjectNumber number, HFONT font) {
+  if (font == reinterpret_cast<HFONT>(static_cast<INT_PTR>(-1))) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  if (number == AnyNumber) {
+    gadgetState.defaultFont = font;
+  } else if (GadgetRecord* record = FindGadget(number)) {
+    SendMessageA(record->handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+}
+
+HWND GadgetHandle(ObjectNumber number) {
+  GadgetRecord* record = FindGadget(number);
+  return record ? record->handle : nullptr;
+}
+
+void PutGadgetText(ObjectNumber number, const char* text) {
+  GadgetRecord* record = FindGadget(number);
+  if (!record) return;
+  if (record->gadgetClass->setText) record->gadgetClass->setText(record, text);
+  else SetWindowTextA(record->handle, text ? text : "");
+}
+
+const char* FetchGadgetText(ObjectNumber number) {
+  GadgetRecord* record = FindGadget(number);
+  if (!record) return "";
+  int length = GetWindowTextLengthA(record->handle);
+  char* room = ScratchReserve(static_cast<std::size_t>(length));
+  if (!room) return "";
+  *room = 0;
+  int copied = GetWindowTextA(record->handle, room, length + 1);
+  ScratchCommit(static_cast<std::size_t>(copied));
+  return room;
+}
+
+void InsertGadgetLine(ObjectNumber number, int position, const char* text) {
+  GadgetRecord* record = FindGadget(number);
+  if (record && record->gadgetClass->insertLine) record->gadgetClass->insertLine(record, position, text);
+}
+
+void PlaceGadget(ObjectNumber number, int x, int y, int width, int height) {
+  GadgetRecord* record = FindGadget(number);
+  if (!record) return;
+  if (x == IgnoreValue || y == IgnoreValue || width == IgnoreValue || height == IgnoreValue) {
+    RECT frame;
+    GetWindowRect(record->handle, &frame);
+    MapWindowPoints(nullptr, GetParent(record->handle), reinterpret_cast<POINT*>(&frame), 2);
+    if (x == IgnoreValue) x = frame.left;
+    if (y == IgnoreValue) y = frame.top;
+    if (width == IgnoreValue) width = frame.right - frame.left;
+    if (height == IgnoreValue) height = frame.bottom - frame.top;
+  }
+  MoveWindow(record->handle, x, y, width, height, TRUE);
+}
+
+HBRUSH AcquireBrush(std::int32_t colour) {
+  EnterCriticalSection(&brushLock);
+  BrushUse* use = brushes;
+  while (use && use->colour != colour) use = use->next;
+  if (use) {
+    ++use->useCount;
+  } else if (HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(colour))) {
+    use = static_cast<BrushUse*>(AllocateBytes(sizeof(BrushUse)));
+    if (use) {
+      *use = BrushUse{brushes, colour, brush, 1};
+      brushes = use;
+    } else {
+      DeleteObject(brush);
+    }
+  }
+  HBRUSH result = use ? use->brush : nullptr;
+  LeaveCriticalSection(&brushLock);
+  return result;
+}
+
+void ReleaseBrush(HBRUSH brush) {
+  EnterCriticalSection(&brushLock);
+  BrushUse** at = &brushes;
+  while (*at && (*at)->brush != brush) at = &(*at)->next;
+  if (*at && --(*at)->useCount == 0) {
+    BrushUse* unused = *at;
+    *at = unused->next;
+    DeleteObject(unused->brush);
+    ReleaseBytes(unused);
+  }
+  LeaveCriticalSection(&brushLock);
+}
+
+LRESULT GadgetMessageHook(HWND control, HWND parent, UINT message, WPARAM wParam, LPARAM lParam) {
+  GadgetRecord* record = control ? RecordOf(control) : nullptr;
+  if (!record || !record->gadgetClass->messageHook) return NotHandled;
+  return record->gadgetClass->messageHook(record, parent, message, wParam, lParam);
+}

@@ -1,0 +1,19 @@
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+
+#include "object_table.h"
+
+// Numbered notification-area icons; clicks reach the owning window as TrayEvents.
+void StartTray();
+void EndTray();
+// Non-zero on success (with AnyNumber: the name of the icon), 0 when refused.
+std::intptr_t TrayIconAdd(ObjectNumber number, HWND window, HICON icon);
+// The first 63 bytes of the text; returns the shell's answer.
+int TrayIconSetTip(ObjectNumber number, const char* text);
+void TrayIconRemove(ObjectNumber number);
+
+// The record every shell call starts from: the first, 88-byte version of the structure.
+NOTIFYICONDATAA TrayIconData(HWND window, ObjectNumber number, UINT flags, const char* tip);

@@ -1,0 +1,45 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+#include "object_table.h"
+
+constexpr int IgnoreValue = -65535;  // a coordinate or size that keeps its current value
+
+// NewWindow flags: the platform style, except for these.
+constexpr std::uint32_t WindowScreenCentred = 1, WindowParentCentred = 2, WindowInvisible = 0x10000000,
+                        WindowMaximized = 0x01000000;
+
+struct WindowRecord {
+  HWND handle;
+  std::int32_t acceleratorCount;
+  ACCEL* accelerators;
+  HACCEL acceleratorTable;
+  std::int32_t backgroundColour;  // -1: the class background
+  HBRUSH backgroundBrush;
+};
+
+void StartWindowLayer();
+void EndWindowLayer();
+
+// Width and height are the client size. Returns 0 on failure.
+HWND NewWindow(ObjectNumber number, int x, int y, int width, int height, const char* title,
+               std::uint32_t flags, HWND parent);
+void RemoveWindow(ObjectNumber number);
+HWND WindowHandle(ObjectNumber number);
+void SetWindowHidden(ObjectNumber number, int hidden);
+void SetWindowTopmost(ObjectNumber number, int on);
+void PlaceWindow(ObjectNumber number, int x, int y, int width, int height);
+void SetWindowBackground(ObjectNumber number, std::int32_t colour);
+int WindowLeft(ObjectNumber number);
+int WindowTop(ObjectNumber number);
+int WindowInnerWidth(ObjectNumber number);
+
+// For the event layer: the number of the layer window that is or contains `handle`
+// (-1 when none does), the record of a number, and the record of exactly this window.
+ObjectNumber WindowNumberOf(HWND handle);
+WindowRecord* FindWindowRecord(ObjectNumber number);
+WindowRecord* RecordOfWindow(HWND handle);
+// A window of the layer dying without RemoveWindow (its owner was destroyed) lets go here.
+void ForgetDestroyedWindow(HWND handle);
