@@ -1,41 +1,16 @@
 #include "driver.h"
 
-#include <cstring>
+#include "modality.h"
 
 namespace {
-
-const char* const TestWindowClass = "RequesterTestWindow";
-
-struct Search {
-  const char* className;
-  HWND found;
-};
-
-BOOL CALLBACK MatchVisibleOfProcess(HWND window, LPARAM parameter) {
-  auto* search = reinterpret_cast<Search*>(parameter);
-  char name[64] = {};
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  GetClassNameA(window, name, sizeof name);
-  if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
-  if (std::strcmp(name, search->className) != 0) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
-HWND FindVisibleDialog(const char* className) {
-  Search search{className, nullptr};
-  EnumWindows(MatchVisibleOfProcess, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
 
 HWND MakeTestWindow(int x) {
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = DefWindowProcA;
   windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = TestWindowClass;
+  windowClass.lpszClassName = "RequesterTestWindow";
   RegisterClassA(&windowClass);
-  return CreateWindowExA(0, TestWindowClass, "test", WS_POPUP, x, 50, 80, 80, nullptr,
+  return CreateWindowExA(0, windowClass.lpszClassName, "test", WS_POPUP, x, 50, 80, 80, nullptr,
                          nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
@@ -44,12 +19,16 @@ void PumpMessages() {
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
 }
 
+bool NoRecordOfThisThread() {
+  for (const SuspendedWindow* record = SuspendedWindowList(); record; record = record->next) {
+    if (record->thread == GetCurrentThreadId()) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
-HWND RequesterTest::foreground = nullptr;
-HWND RequesterTest::other = nullptr;
-HWND RequesterTest::hidden = nullptr;
-HWND RequesterTest::disabled = nullptr;
+HWND RequesterTest::foreground, RequesterTest::other, RequesterTest::hidden, RequesterTest::disabled;
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
   const DWORD start = GetTickCount();
@@ -69,32 +48,19 @@ void TypeText(const char* text) {
   for (; *text; ++text) PressKey(LOBYTE(VkKeyScanA(*text)));
 }
 
-DialogDriver::DialogDriver(const char* className, std::function<void(HWND)> action)
-    : className_(className), thread_([this, action] { Drive(action); }) {}
-
-DialogDriver::~DialogDriver() {
-  if (thread_.joinable()) thread_.join();
+// Wine may hand the activation to another window as it catches up with the X server, and
+// gives it to the next window rather than the owner when the input requester goes.
+bool BringToForeground(HWND window) {
+  return WaitUntil([&] {
+    PumpMessages();
+    if (GetForegroundWindow() == window) return true;
+    SetForegroundWindow(window);
+    return false;
+  });
 }
 
-void DialogDriver::Drive(std::function<void(HWND)> action) {
-  HWND dialog = nullptr;
-  // Ready once its buttons exist: the input requester is visible before its controls are.
-  if (!WaitUntil([&] {
-        dialog = FindVisibleDialog(className_.c_str());
-        return dialog && FindWindowExA(dialog, nullptr, "Button", nullptr);
-      })) {
-    return;
-  }
-  action(dialog);
-  closedByAction_ = WaitUntil([&] { return !IsWindow(dialog); });
-  if (closedByAction_) return;
-  PostMessageA(dialog, WM_CLOSE, 0, 0);
-  PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-}
-
-bool DialogDriver::Finish() {
-  if (thread_.joinable()) thread_.join();
-  return closedByAction_;
+bool IsForeground(HWND window) {
+  return WaitUntil([&] { return GetForegroundWindow() == window; });
 }
 
 // Made once and kept: under Wine without a window manager, destroying an activated window
@@ -109,30 +75,57 @@ void RequesterTest::SetUpTestSuite() {
 
 void RequesterTest::SetUp() {
   for (HWND window : {foreground, other, disabled}) ShowWindow(window, SW_SHOWNA);
-  ShowWindow(hidden, SW_HIDE);
   for (HWND window : {foreground, other, hidden}) EnableWindow(window, TRUE);
   EnableWindow(disabled, FALSE);
-  // Wine may hand the activation to another window as it catches up with the X server.
-  ASSERT_TRUE(WaitUntil([&] {
-    PumpMessages();
-    if (GetForegroundWindow() == foreground) return true;
-    SetForegroundWindow(foreground);
-    return false;
-  }));
+  ASSERT_TRUE(BringToForeground(foreground));
 }
 
-std::string RequesterTest::EnabledPattern() {
+std::string EnabledPattern() {
   std::string pattern;
-  for (HWND window : {foreground, other, hidden, disabled}) {
+  for (HWND window : {RequesterTest::foreground, RequesterTest::other, RequesterTest::hidden,
+                      RequesterTest::disabled}) {
     pattern += IsWindowEnabled(window) ? '1' : '0';
   }
   return pattern;
 }
 
+DialogDriver::DialogDriver(const char* className, DialogAction action)
+    : className_(className), thread_([this, action] { Drive(action); }) {}
+
+DialogDriver::~DialogDriver() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void DialogDriver::Drive(const DialogAction& action) {
+  HWND dialog = nullptr;
+  // Ready once its buttons exist: the input requester is visible before its controls are.
+  if (!WaitUntil([&] {
+        dialog = FindWindowA(className_.c_str(), nullptr);
+        return dialog && IsWindowVisible(dialog) && FindWindowExA(dialog, nullptr, "Button", nullptr);
+      })) {
+    return;
+  }
+  enabledWhileOpen_ = EnabledPattern();
+  owner_ = GetWindow(dialog, GW_OWNER);
+  action(dialog);
+  closedByAction_ = WaitUntil([&] { return !IsWindow(dialog); });
+  if (closedByAction_) return;
+  PostMessageA(dialog, WM_CLOSE, 0, 0);
+  PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+void DialogDriver::ExpectModalRun(HWND owner) {
+  thread_.join();
+  EXPECT_TRUE(closedByAction_);
+  EXPECT_EQ(owner_, owner);
+  EXPECT_EQ(enabledWhileOpen_, "0010");
+  EXPECT_EQ(EnabledPattern(), "1110");
+  EXPECT_TRUE(NoRecordOfThisThread());
+}
+
 ForeignForeground::ForeignForeground() {
   char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string helper(path, length);
+  std::string helper(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
   helper = helper.substr(0, helper.find_last_of("\\/") + 1) + "foreign_window.exe";
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -142,7 +135,7 @@ ForeignForeground::ForeignForeground() {
   }
   WaitUntil([&] {
     window_ = FindWindowA("RequesterTestForeign", nullptr);
-    return window_ && GetForegroundWindow() == window_;
+    return Active();
   });
 }
 
@@ -154,8 +147,4 @@ ForeignForeground::~ForeignForeground() {
   }
   CloseHandle(process_.hThread);
   CloseHandle(process_.hProcess);
-}
-
-bool ForeignForeground::Active() const {
-  return window_ && GetForegroundWindow() == window_;
 }

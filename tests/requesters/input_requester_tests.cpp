@@ -2,9 +2,9 @@
 
 #include <atomic>
 
+#include "dialogs.h"
 #include "driver.h"
 #include "memory.h"
-#include "modality.h"
 
 namespace {
 
@@ -25,15 +25,16 @@ HWND FocusOf(HWND window) {
   return info.hwndFocus;
 }
 
-bool ReadyForKeys(HWND dialog) {
-  return WaitUntil([&] { return GetForegroundWindow() == dialog; });
+DialogAction Press(BYTE key) {
+  return [key](HWND dialog) {
+    if (IsForeground(dialog)) PressKey(key);
+  };
 }
 
-bool NoRecordOfThisThread() {
-  for (const SuspendedWindow* record = SuspendedWindowList(); record; record = record->next) {
-    if (record->thread == GetCurrentThreadId()) return false;
-  }
-  return true;
+std::string Request(DialogAction action, const char* defaultText = nullptr) {
+  return RunDialog("InputRequester", std::move(action),
+                   [&] { return RequestText("Title", "Please insert your title note:", defaultText); },
+                   RequesterTest::foreground);
 }
 
 bool ClassRegistered() {
@@ -42,105 +43,58 @@ bool ClassRegistered() {
 }
 
 TEST_F(InputRequesterTest, ReturnsTheTextConfirmedByEnterOrOk) {
-  std::string seen;
-  DialogDriver typed("InputRequester", [&](HWND dialog) {
-    seen = TextOf(dialog) + "|" + TextOf(FindWindowExA(dialog, nullptr, "Static", nullptr)) +
-           "|" + TextOf(Field(dialog));
-    if (!ReadyForKeys(dialog)) return;
-    TypeText("my note");
-    PressKey(VK_RETURN);
-  });
-  EXPECT_EQ(RequestText("Title", "Please insert your title note:", nullptr), "my note");
-  EXPECT_TRUE(typed.Finish());
-  EXPECT_EQ(seen, "Title|Please insert your title note:|");
+  std::string captions;
+  EXPECT_EQ(Request([&](HWND dialog) {
+              captions = TextOf(dialog) + "|" + TextOf(FindWindowExA(dialog, nullptr, "Static", nullptr));
+              if (!IsForeground(dialog)) return;
+              TypeText("my note");
+              PressKey(VK_RETURN);
+            }),
+            "my note");
+  EXPECT_EQ(captions, "Title|Please insert your title note:");
+  EXPECT_FALSE(ClassRegistered());
 
-  DWORD start = 1, end = 1;
+  DWORD start = 0, end = 0;
   bool focusOnField = false, keptFocus = false;
-  DialogDriver clicked("InputRequester", [&](HWND dialog) {
-    HWND field = Field(dialog);
-    SendMessageA(field, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    focusOnField = FocusOf(dialog) == field;
-    if (!ReadyForKeys(dialog)) return;
-    // Tab is no dialog key here: what is typed after it still lands in the field.
-    PressKey(VK_TAB);
-    TypeText("d");
-    keptFocus = WaitUntil([&] { return TextOf(field).back() == 'd' && FocusOf(dialog) == field; });
-    SendMessageA(GetDlgItem(dialog, 1000), BM_CLICK, 0, 0);
-  });
-  const std::string text = RequestText("Title", "Prompt", "abc");
-  EXPECT_TRUE(clicked.Finish());
+  const std::string text = Request(
+      [&](HWND dialog) {
+        HWND field = Field(dialog);
+        SendMessageA(field, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        focusOnField = FocusOf(dialog) == field;
+        if (!IsForeground(dialog)) return;
+        // Tab is no dialog key here: what is typed after it still lands in the field.
+        PressKey(VK_TAB);
+        TypeText("d");
+        keptFocus = WaitUntil([&] { return TextOf(field).back() == 'd' && FocusOf(dialog) == field; });
+        SendMessageA(GetDlgItem(dialog, 1000), BM_CLICK, 0, 0);
+      },
+      "abc");
+  EXPECT_TRUE(focusOnField && keptFocus);
   EXPECT_EQ(start, 3u);
   EXPECT_EQ(end, 3u);
-  EXPECT_TRUE(focusOnField);
-  EXPECT_TRUE(keptFocus);
-  EXPECT_EQ(text.substr(0, 3), "abc");
-  EXPECT_EQ(text.back(), 'd');
+  // A single-line field may take the tab as a character; either way the focus stayed.
+  EXPECT_TRUE(text == "abcd" || text == "abc\td") << text;
 }
 
 TEST_F(InputRequesterTest, EscapeCloseAndAnEmptyFieldGiveTheEmptyText) {
-  DialogDriver escape("InputRequester", [](HWND dialog) {
-    if (ReadyForKeys(dialog)) PressKey(VK_ESCAPE);
-  });
-  EXPECT_EQ(RequestText("Title", "Prompt", "kept"), "");
-  EXPECT_TRUE(escape.Finish());
-
-  DialogDriver close("InputRequester", [](HWND dialog) { SendMessageA(dialog, WM_CLOSE, 0, 0); });
-  EXPECT_EQ(RequestText("Title", "Prompt", "kept"), "");
-  EXPECT_TRUE(close.Finish());
-
-  DialogDriver empty("InputRequester", [](HWND dialog) {
-    if (ReadyForKeys(dialog)) PressKey(VK_RETURN);
-  });
-  EXPECT_EQ(RequestText(nullptr, nullptr, nullptr), "");
-  EXPECT_TRUE(empty.Finish());
+  EXPECT_EQ(Request(Press(VK_ESCAPE), "kept"), "");
+  EXPECT_EQ(Request([](HWND dialog) { SendMessageA(dialog, WM_CLOSE, 0, 0); }, "kept"), "");
+  EXPECT_EQ(Request(Press(VK_RETURN)), "");
 }
 
-TEST_F(InputRequesterTest, DisablesTheProgramWindowsOnlyWhileOpen) {
-  std::string whileOpen;
-  HWND owner = nullptr;
-  DialogDriver driver("InputRequester", [&](HWND dialog) {
-    whileOpen = EnabledPattern();
-    owner = Owner(dialog);
-    SendMessageA(dialog, WM_CLOSE, 0, 0);
-  });
-  RequestText("Title", "Prompt", nullptr);
-  EXPECT_TRUE(driver.Finish());
-  EXPECT_EQ(whileOpen, "0010");
-  EXPECT_EQ(owner, foreground);
-  EXPECT_EQ(EnabledPattern(), "1110");
-  EXPECT_TRUE(NoRecordOfThisThread());
-  EXPECT_FALSE(ClassRegistered());
-}
-
-TEST_F(InputRequesterTest, ForeignForegroundLeavesTheDialogWithoutOwner) {
+TEST_F(InputRequesterTest, ForeignForegroundLeavesRequestersWithoutOwner) {
   ForeignForeground foreign;
   ASSERT_TRUE(foreign.Active());
-  std::string whileOpen;
-  HWND owner = foreground;
-  DialogDriver driver("InputRequester", [&](HWND dialog) {
-    whileOpen = EnabledPattern();
-    owner = Owner(dialog);
-    SendMessageA(dialog, WM_CLOSE, 0, 0);
-  });
-  RequestText("Title", "Prompt", nullptr);
-  EXPECT_TRUE(driver.Finish());
-  EXPECT_EQ(owner, nullptr);
-  EXPECT_EQ(whileOpen, "0010");
-  EXPECT_EQ(EnabledPattern(), "1110");
+  RunDialog("InputRequester", [](HWND dialog) { SendMessageA(dialog, WM_CLOSE, 0, 0); },
+            [] { return RequestText("Title", "Prompt", nullptr); }, nullptr);
+  const int button = RunDialog("#32770", [](HWND box) { PostMessageA(box, WM_COMMAND, IDOK, 0); },
+                               [] { return ShowMessage("Tackpad", "About", MB_ICONINFORMATION); }, nullptr);
+  EXPECT_EQ(button, IDOK);
 }
 
 TEST_F(InputRequesterTest, QuitMessageClosesTheDialogAndStaysQueued) {
   const DWORD testThread = GetCurrentThreadId();
-  HWND seenDialog = nullptr;
-  DialogDriver driver("InputRequester", [&](HWND dialog) {
-    seenDialog = dialog;
-    PostThreadMessageA(testThread, WM_QUIT, 7, 0);
-  });
-  EXPECT_EQ(RequestText("Title", "Prompt", "typed"), "");
-  EXPECT_TRUE(driver.Finish());
-  EXPECT_FALSE(IsWindow(seenDialog));
-  EXPECT_EQ(EnabledPattern(), "1110");
-  EXPECT_TRUE(NoRecordOfThisThread());
+  EXPECT_EQ(Request([&](HWND) { PostThreadMessageA(testThread, WM_QUIT, 7, 0); }, "typed"), "");
   EXPECT_FALSE(ClassRegistered());
   MSG message{};
   ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
@@ -157,18 +111,16 @@ void CALLBACK RefuseAllocations(HWND, UINT, UINT_PTR timer, DWORD) {
 
 TEST_F(InputRequesterTest, ConfirmedTextWithoutMemoryGivesTheEmptyText) {
   allocationsRefused = false;
-  DialogDriver driver("InputRequester", [](HWND dialog) {
-    if (WaitUntil([] { return allocationsRefused.load(); }) && ReadyForKeys(dialog)) {
-      PressKey(VK_RETURN);
-    }
-  });
-  // Refused from inside the dialog's loop, so the records of the disabled windows exist.
-  SetTimer(nullptr, 0, 1, RefuseAllocations);
-  const std::string text = RequestText("Title", "Prompt", "lost");
+  const auto confirm = [](HWND dialog) {
+    if (WaitUntil([] { return allocationsRefused.load(); })) Press(VK_RETURN)(dialog);
+  };
+  const std::string text = RunDialog("InputRequester", confirm, [] {
+    // Refused from inside the dialog's loop, once the records of the disabled windows exist.
+    SetTimer(nullptr, 0, 1, RefuseAllocations);
+    return RequestText("Title", "Prompt", "lost");
+  }, foreground);
   FailAllocationsAfter(-1);
-  EXPECT_TRUE(driver.Finish());
   EXPECT_EQ(text, "");
-  EXPECT_EQ(EnabledPattern(), "1110");
 }
 
 }  // namespace
