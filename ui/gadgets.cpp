@@ -13,6 +13,7 @@ namespace {
 const char GadgetNumberProperty[] = "TackpadGadgetNumber";
 constexpr std::uint32_t ClientEdgeFlag = 0x20000;
 constexpr LPARAM WholeTextLimit = 0x7FFFFFFE;  // whatever the settings file can hold
+static_assert(sizeof(CHARFORMATA) == 60, "the character format record has 60 bytes");
 
 struct GadgetClass;
 

@@ -43,34 +43,33 @@ DWORD PlatformStyle(std::uint32_t flags) {
 
 int Centred(int outer, int size) { return (outer - size) / 2; }
 
-POINT StartPosition(int x, int y, SIZE outer, std::uint32_t flags, HWND parent) {
+// Centring on the screen first cuts the window down to the screen.
+POINT StartPosition(int x, int y, SIZE* outer, std::uint32_t flags, HWND parent) {
   if (flags & WindowScreenCentred) {
-    int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    return {Centred(screenWidth, outer.cx < screenWidth ? outer.cx : screenWidth),
-            Centred(screenHeight, outer.cy < screenHeight ? outer.cy : screenHeight)};
+    SIZE screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (outer->cx > screen.cx) outer->cx = screen.cx;
+    if (outer->cy > screen.cy) outer->cy = screen.cy;
+    return {Centred(screen.cx, outer->cx), Centred(screen.cy, outer->cy)};
   }
-  if (flags & WindowParentCentred) {
-    HWND around = parent ? parent : GetActiveWindow();
-    RECT frame;
-    if (around && GetWindowRect(around, &frame)) {
-      int left = frame.left + Centred(frame.right - frame.left, outer.cx);
-      int top = frame.top + Centred(frame.bottom - frame.top, outer.cy);
-      return {left < 0 ? 0 : left, top < 0 ? 0 : top};
-    }
-    return {x, y};
+  HWND around = (flags & WindowParentCentred) ? (parent ? parent : GetActiveWindow()) : nullptr;
+  RECT frame;
+  if (around && GetWindowRect(around, &frame)) {
+    int left = frame.left + Centred(frame.right - frame.left, outer->cx);
+    int top = frame.top + Centred(frame.bottom - frame.top, outer->cy);
+    return {left < 0 ? 0 : left, top < 0 ? 0 : top};
   }
   if (x == IgnoreValue || y == IgnoreValue) return {CW_USEDEFAULT, CW_USEDEFAULT};
   return {x, y};
 }
 
-bool AttachAccelerators(WindowRecord* record) {
+// Tab and Shift+Tab move the focus, unless an editor takes Tab as text (the event layer decides).
+void AttachAccelerators(WindowRecord* record) {
   record->acceleratorCount = 2;
   record->accelerators = static_cast<ACCEL*>(AllocateBytes(2 * sizeof(ACCEL)));
-  if (!record->accelerators) return false;
+  if (!record->accelerators) return;
   record->accelerators[0] = ACCEL{FVIRTKEY | FNOINVERT, VK_TAB, FocusNextCommand};
   record->accelerators[1] = ACCEL{FVIRTKEY | FNOINVERT | FSHIFT, VK_TAB, FocusPreviousCommand};
   record->acceleratorTable = CreateAcceleratorTableA(record->accelerators, 2);
-  return true;
 }
 
 void FreeRecordParts(WindowRecord* record) {
@@ -116,7 +115,7 @@ HWND NewWindow(ObjectNumber number, int x, int y, int width, int height, const c
   RECT outer{0, 0, width, height};
   AdjustWindowRect(&outer, style, FALSE);
   SIZE outerSize{outer.right - outer.left, outer.bottom - outer.top};
-  POINT at = StartPosition(x, y, outerSize, flags, parent);
+  POINT at = StartPosition(x, y, &outerSize, flags, parent);
   HWND handle = CreateWindowExA(0, className.text, title ? title : "", style, at.x, at.y, outerSize.cx,
                                 outerSize.cy, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
   if (!handle) {

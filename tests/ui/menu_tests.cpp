@@ -1,14 +1,11 @@
-#include "ui_fixture.h"
-
 #include <string>
 
-#include "events.h"
 #include "menus.h"
-#include "windows.h"
+#include "ui_fixture.h"
 
 namespace {
 
-// The labels (or "-" for a separator, ">" before a submenu's label) of a menu's items.
+// Labels of a menu's items; "-" for a separator, ">" before a submenu's label.
 std::vector<std::string> ItemsOf(HMENU menu) {
   std::vector<std::string> items;
   for (int at = 0; at < GetMenuItemCount(menu); ++at) {
@@ -20,7 +17,7 @@ std::vector<std::string> ItemsOf(HMENU menu) {
   return items;
 }
 
-// Item 1, item 2, separator, a submenu with 3, 4 and a nested submenu with 7, then item 6.
+// 1, 2, separator, a submenu with 3, 4 and a nested submenu with 7, then 6.
 HMENU BuildNested(ObjectNumber number) {
   HMENU menu = NewPopupMenu(number);
   AddMenuItem(1, "one");
@@ -34,80 +31,48 @@ HMENU BuildNested(ObjectNumber number) {
   EndSubmenu();
   EndSubmenu();
   AddMenuItem(6, "six");
+  EndSubmenu();  // none open: nothing changes
   return menu;
 }
 
-using MenuTest = LayerTest;
-
-TEST_F(MenuTest, SubmenusNestAndCloseBackToTheirParent) {
+TEST(MenuTest, SubmenusNestAndCheckMarksReachIntoThem) {
   HMENU menu = BuildNested(70);
-  ASSERT_NE(menu, nullptr);
   EXPECT_EQ(ItemsOf(menu), (std::vector<std::string>{"one", "two", "-", ">Edit", "six"}));
   HMENU edit = GetSubMenu(menu, 3);
   EXPECT_EQ(ItemsOf(edit), (std::vector<std::string>{"three", "four", ">Size"}));
   EXPECT_EQ(ItemsOf(GetSubMenu(edit, 2)), (std::vector<std::string>{"seven"}));
-  EXPECT_EQ(GetMenuItemID(menu, 4), 6u);
-  EndSubmenu();  // none open: nothing changes
-  AddMenuItem(8, "eight");
-  EXPECT_EQ(GetMenuItemCount(menu), 6);
-  DiscardMenu(70);
-}
 
-TEST_F(MenuTest, CheckMarksReachIntoSubmenus) {
-  BuildNested(71);
-  EXPECT_EQ(IsItemChecked(71, 7), 0);
-  SetItemChecked(71, 7, 1);
-  EXPECT_EQ(IsItemChecked(71, 7), 1);
-  SetItemChecked(71, 2, 1);
-  SetItemChecked(71, 7, 0);
-  EXPECT_EQ(IsItemChecked(71, 7), 0);
-  EXPECT_EQ(IsItemChecked(71, 2), 1);
-  EXPECT_EQ(IsItemChecked(71, 99), 0);
+  SetItemChecked(70, 7, 1);
+  SetItemChecked(70, 2, 1);
+  EXPECT_EQ(IsItemChecked(70, 7), 1);
+  SetItemChecked(70, 7, 0);
+  EXPECT_EQ(IsItemChecked(70, 7), 0);
+  EXPECT_EQ(IsItemChecked(70, 2), 1);
+  EXPECT_EQ(IsItemChecked(70, 99), 0);
   EXPECT_EQ(IsItemChecked(4711, 2), 0);
-  SetItemChecked(4711, 2, 1);  // no such menu: nothing happens
-  DiscardMenu(71);
-  EXPECT_EQ(IsItemChecked(71, 2), 0);
+
+  HMENU replacement = NewPopupMenu(70);
+  EXPECT_FALSE(IsMenu(menu));
+  EXPECT_FALSE(IsMenu(edit));
+  EXPECT_EQ(IsItemChecked(70, 2), 0);
+  DiscardMenu(70);
+  EXPECT_FALSE(IsMenu(replacement));
 }
 
-TEST_F(MenuTest, NewMenuUnderAUsedNumberDestroysTheOldOne) {
-  HMENU first = BuildNested(72);
-  HMENU firstSubmenu = GetSubMenu(first, 3);
-  HMENU second = NewPopupMenu(72);
-  AddMenuItem(5, "five");
-  EXPECT_FALSE(IsMenu(first));
-  EXPECT_FALSE(IsMenu(firstSubmenu));
-  EXPECT_EQ(ItemsOf(second), (std::vector<std::string>{"five"}));
-  DiscardMenu(72);
-  EXPECT_FALSE(IsMenu(second));
-  DiscardMenu(72);
-}
-
-TEST_F(MenuTest, NestingDeeperThanSixtyFourIsRefused) {
+TEST(MenuTest, NestingDeeperThanSixtyFourIsRefused) {
   HMENU menu = NewPopupMenu(73);
-  for (int level = 0; level < 64; ++level) BeginSubmenu("deeper");
-  BeginSubmenu("too deep");  // refused: nothing appended, the 64th stays current
+  for (int level = 0; level < 65; ++level) BeginSubmenu("deeper");  // the 65th appends nothing
   AddMenuItem(9, "deepest");
   HMENU at = menu;
   for (int level = 0; level < 64; ++level) {
     ASSERT_EQ(GetMenuItemCount(at), 1) << level;
     at = GetSubMenu(at, 0);
-    ASSERT_NE(at, nullptr);
   }
   EXPECT_EQ(ItemsOf(at), (std::vector<std::string>{"deepest"}));
   for (int level = 0; level < 70; ++level) EndSubmenu();
   AddMenuItem(10, "top");
   EXPECT_EQ(GetMenuItemCount(menu), 2);
   DiscardMenu(73);
-}
-
-TEST_F(MenuTest, AnyNumberMenuIsNamedByTheReturnedHandle) {
-  HMENU named = NewPopupMenu(AnyNumber);
-  AddMenuItem(11, "eleven");
-  auto number = reinterpret_cast<ObjectNumber>(named);
-  SetItemChecked(number, 11, 1);
-  EXPECT_EQ(IsItemChecked(number, 11), 1);
-  DiscardMenu(number);
-  EXPECT_EQ(IsItemChecked(number, 11), 0);
 }
 
 }  // namespace
