@@ -1,0 +1,154 @@
+#include "commands.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "dialogs.h"
+#include "fonts.h"
+#include "gadgets.h"
+#include "input_requester.h"
+#include "menus.h"
+#include "note.h"
+#include "note_rules.h"
+#include "note_text.h"
+#include "persistence.h"
+#include "windows.h"
+
+namespace {
+
+// A check-marked state of the note's menu turned over; returns the new state.
+std::int32_t ToggleItem(ObjectNumber note, std::int32_t item) {
+  std::int32_t on = IsItemChecked(note, item) ? 0 : 1;
+  SetItemChecked(note, item, on);
+  return on;
+}
+
+void RollUp(ObjectNumber note) {
+  bool rolled = IsItemChecked(note, RollUpItem);
+  PlaceWindow(note, IgnoreValue, IgnoreValue, IgnoreValue, rolled ? WindowInnerWidth(note) : RolledUpHeight);
+  StoreRollup(note, ToggleItem(note, RollUpItem));
+}
+
+void MakeTransparent(ObjectNumber note) {
+  SetNoteAlpha(note, IsItemChecked(note, TransparentItem) ? 255 : TranslucentAlpha);
+  StoreAlpha(note, ToggleItem(note, TransparentItem));
+}
+
+void PutOnTop(ObjectNumber note) {
+  SetWindowTopmost(note, IsItemChecked(note, OnTopItem) ? 0 : 1);
+  StoreOnTop(note, ToggleItem(note, OnTopItem));
+}
+
+void ChooseBackground(ObjectNumber note) {
+  std::int32_t colour = RequestColour(-1);
+  if (colour < 0) return;
+  SetWindowBackground(note, colour);
+  ApplyGadgetColour(TitleStripOf(note), BackColour, colour);
+  ApplyGadgetColour(EditAreaOf(note), BackColour, colour);
+  StoreBkgColor(note, colour);
+}
+
+void ChooseTextColour(ObjectNumber note) {
+  std::int32_t colour = RequestColour(-1);
+  if (colour < 0) return;
+  ApplyGadgetColour(TitleStripOf(note), FrontColour, colour);
+  ApplyGadgetColour(EditAreaOf(note), FrontColour, colour);
+  StoreFrontColor(note, colour);
+}
+
+// The chosen font replaces the note's own font (number n), so no other note loses its font.
+void ChooseTextFont(ObjectNumber note) {
+  if (!RequestFont("", 0, CF_EFFECTS, -1)) return;
+  std::int32_t style = FontChoiceStyle();
+  std::string face = FontChoiceName();
+  std::int32_t size = FontChoiceSize();
+  ApplyGadgetFont(EditAreaOf(note), MakeFont(note, face.c_str(), size, style));
+  StoreFont(note, face.c_str(), size, style);
+}
+
+void Resize(ObjectNumber note, std::int32_t size, void (*store)(ObjectNumber)) {
+  SetWindowHidden(note, 1);
+  PlaceWindow(note, IgnoreValue, IgnoreValue, size, size);
+  PlaceGadget(TitleStripOf(note), 0, TitleStripTop, size, TitleStripHeight);
+  PlaceGadget(EditAreaOf(note), 0, EditAreaTop, size, EditHeightFor(size));
+  SetWindowHidden(note, 0);
+  store(note);
+}
+
+void SendToEditArea(ObjectNumber note, UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND edit = GadgetHandle(EditAreaOf(note));
+  if (edit) SendMessageA(edit, message, wParam, lParam);
+}
+
+// The group goes first: it is found by the title strip, which goes with the window. The
+// note's menu and font outlive its window; its number is never handed out again, so they go too.
+void DeleteNote(ObjectNumber note) {
+  DeleteNoteGroup(note);
+  RemoveWindow(note);
+  DiscardMenu(note);
+  DiscardFont(note);
+}
+
+// Every window first, then the file once: one rewrite however many notes there are.
+void SetAllHidden(std::int32_t hidden) {
+  for (std::int32_t number = 1; number <= NoteCounter; ++number) {
+    if (CanBeNote(number)) SetWindowHidden(number, hidden);
+  }
+  StoreHiddenForAll(hidden);
+}
+
+void RunNoteCommand(std::int32_t item, ObjectNumber note) {
+  switch (item) {
+    case HideNoteItem:
+      SetWindowHidden(note, 1);
+      StoreHidden(note, 1);
+      break;
+    case RollUpItem: RollUp(note); break;
+    case BackgroundColorItem: ChooseBackground(note); break;
+    case TextColorItem: ChooseTextColour(note); break;
+    case TextFontItem: ChooseTextFont(note); break;
+    case SaveNoteItem: StoreTitleAndText(note); break;
+    case SmallItem: Resize(note, SmallSize, StoreSizeSmall); break;
+    case NormalItem: Resize(note, NormalSize, StoreSizeNormal); break;
+    case LargeItem: Resize(note, LargeSize, StoreSizeLarge); break;
+    case CutItem: SendToEditArea(note, WM_CUT, 0, 0); break;
+    case CopyItem: SendToEditArea(note, WM_COPY, 0, 0); break;
+    case PasteItem: SendToEditArea(note, WM_PASTE, 0, 0); break;
+    case SelectAllItem: SendToEditArea(note, EM_SETSEL, 0, -1); break;
+    case TransparentItem: MakeTransparent(note); break;
+    case OnTopItem: PutOnTop(note); break;
+    case DeleteNoteItem: DeleteNote(note); break;
+    default: break;
+  }
+}
+
+}  // namespace
+
+void AskForNewNote() {
+  std::string answer = RequestText("Title", "Please insert your title note:", "");
+  std::string title = CleanNoteTitle(answer.c_str());
+  if (title.empty()) return;
+  // A title already in use would make two notes share one group.
+  std::vector<std::string> taken = StoredGroupNames();
+  std::vector<std::string> live = LiveNoteTitles();
+  taken.insert(taken.end(), live.begin(), live.end());
+  workingNote.title = FreeNoteTitle(title, taken);
+  CreateNote();
+}
+
+bool RunMenuCommand(std::int32_t item, ObjectNumber window) {
+  switch (item) {
+    case NewNoteItem: AskForNewNote(); break;
+    case ShowAllItem: SetAllHidden(0); break;
+    case HideAllItem: SetAllHidden(1); break;
+    case AboutItem: ShowMessage("Tackpad", AboutText().c_str(), MB_ICONINFORMATION); break;
+    case ExitItem: return false;
+    default:
+      // Note items only ever come with a note's window.
+      if (item >= HideNoteItem && item <= DeleteNoteItem && CanBeNote(window)) RunNoteCommand(item, window);
+      break;
+  }
+  return true;
+}

@@ -1,0 +1,65 @@
+#include "loading.h"
+
+#include <string>
+
+#include "menus.h"
+#include "note.h"
+#include "note_rules.h"
+#include "note_text.h"
+#include "persistence.h"
+#include "random.h"
+#include "settings_store.h"
+#include "windows.h"
+
+namespace {
+
+// "FontStyle" takes no part: a loaded note's font is built from face and size alone.
+void ReadNote(const std::string& groupName, Note& note) {
+  note.xPos = ReadKeyLong("XPos", 0);
+  note.yPos = ReadKeyLong("YPos", 0);
+  note.size = ReadKeyLong("Size", 0);
+  note.title = ShownNoteTitle(groupName, ReadKeyString("Title", ""));
+  note.text = DecodeNoteText(ReadKeyString("Text", "").c_str());
+  note.font = ReadKeyString("Font", "");
+  note.fontSize = ReadKeyLong("FontSize", 0);
+  note.frontColor = ReadKeyLong("FrontColor", 0);
+  note.bkgColor = ReadKeyLong("BkgColor", 0);
+  note.hidden = ReadKeyLong("Hidden", 0);
+  note.onTop = ReadKeyLong("OnTop", 0);
+  note.alpha = ReadKeyLong("Alpha", 0);
+  note.rollup = ReadKeyLong("Rollup", 0);
+  note.editHeight = EditHeightFor(note.size);
+}
+
+void ApplyStoredStates(const Note& note, ObjectNumber number) {
+  SetWindowHidden(number, note.hidden == 1 ? 1 : 0);
+  SetWindowTopmost(number, note.onTop == 1 ? 1 : 0);
+  if (note.alpha == 1) {
+    SetNoteAlpha(number, TranslucentAlpha);
+    SetItemChecked(number, TransparentItem, 1);
+  }
+  if (note.rollup == 1) {
+    PlaceWindow(number, IgnoreValue, IgnoreValue, IgnoreValue, RolledUpHeight);
+    SetItemChecked(number, RollUpItem, 1);
+  }
+}
+
+}  // namespace
+
+void LoadNotes() {
+  OpenSettings(SettingsFile);
+  NoteCounter = 1;
+  // Selecting a group moves the walk's place, so every name is collected first.
+  CollectGroupNames();
+  TextListRewind(GroupNameList);
+  while (TextListAdvance(GroupNameList)) {
+    std::string name = TextListCurrent(GroupNameList);
+    SelectGroup(name.c_str());
+    ReadNote(name, workingNote);
+    BuildNoteWindow(workingNote, NoteCounter, false);
+    ApplyStoredStates(workingNote, NoteCounter);
+    NoteCounter = NextNoteNumber(NoteCounter);
+    PauseFor(100);
+  }
+  CloseSettings();
+}

@@ -1,0 +1,140 @@
+#include "note.h"
+
+#include <richedit.h>
+
+#include "fonts.h"
+#include "gadgets.h"
+#include "menus.h"
+#include "note_rules.h"
+#include "persistence.h"
+#include "random.h"
+#include "text.h"
+#include "windows.h"
+
+Note workingNote;
+std::int32_t NoteCounter;
+HFONT TitleFont;
+
+namespace {
+
+void BuildTitleStrip(const Note& note, ObjectNumber number) {
+  ObjectNumber strip = TitleStripOf(number);
+  NewTextGadget(strip, 0, TitleStripTop, note.size, TitleStripHeight, note.title.c_str(), SS_CENTER);
+  ApplyGadgetColour(strip, FrontColour, note.frontColor);
+  ApplyGadgetColour(strip, BackColour, note.bkgColor);
+  ApplyGadgetFont(strip, TitleFont);
+}
+
+void BuildEditArea(const Note& note, ObjectNumber number) {
+  ObjectNumber edit = EditAreaOf(number);
+  NewEditorGadget(edit, 0, EditAreaTop, note.size, note.editHeight);
+  ApplyGadgetFont(edit, MakePlainFont(number, note.font.c_str(), note.fontSize));
+  ApplyGadgetColour(edit, FrontColour, note.frontColor);
+  ApplyGadgetColour(edit, BackColour, note.bkgColor);
+  HWND control = GadgetHandle(edit);
+  if (control) {
+    // No border, and lines wrap at the control's own width.
+    SetWindowLongA(control, GWL_EXSTYLE, GetWindowLongA(control, GWL_EXSTYLE) & ~WS_EX_CLIENTEDGE);
+    SetWindowPos(control, nullptr, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+    SendMessageA(control, EM_SETTARGETDEVICE, 0, 0);
+  }
+  PutGadgetText(edit, note.text.c_str());
+}
+
+void BuildNoteMenu(ObjectNumber number) {
+  NewPopupMenu(number);
+  AddMenuItem(HideNoteItem, "Hide note");
+  AddMenuItem(RollUpItem, "Roll up");
+  AddMenuSeparator();
+  BeginSubmenu("Edit note");
+  AddMenuItem(BackgroundColorItem, "Background Color ");
+  AddMenuItem(TextColorItem, "Text Color");
+  AddMenuItem(TextFontItem, "Text Font");
+  AddMenuSeparator();
+  BeginSubmenu("Size");
+  AddMenuItem(SmallItem, "Small");
+  AddMenuItem(NormalItem, "Normal");
+  AddMenuItem(LargeItem, "Large");
+  EndSubmenu();
+  EndSubmenu();
+  AddMenuSeparator();
+  AddMenuItem(SaveNoteItem, "Save note");
+  AddMenuSeparator();
+  AddMenuItem(CutItem, "Cut");
+  AddMenuItem(CopyItem, "Copy");
+  AddMenuItem(PasteItem, "Paste");
+  AddMenuSeparator();
+  AddMenuItem(SelectAllItem, "Select All");
+  AddMenuSeparator();
+  AddMenuItem(TransparentItem, "Transparent");
+  AddMenuItem(OnTopItem, "On Top");
+  AddMenuSeparator();
+  AddMenuItem(DeleteNoteItem, "Delete note");
+}
+
+}  // namespace
+
+void BuildNoteWindow(const Note& note, ObjectNumber number, bool showAtOnce) {
+  std::uint32_t flags = WS_POPUP | (showAtOnce ? 0 : WindowInvisible);
+  if (!NewWindow(number, note.xPos, note.yPos, note.size, note.size, "", flags, WindowHandle(OwnerWindow))) {
+    return;
+  }
+  SetWindowBackground(number, note.bkgColor);
+  if (!SetGadgetHost(WindowHandle(number))) return;
+  BuildTitleStrip(note, number);
+  BuildEditArea(note, number);
+  BuildNoteMenu(number);
+  if (note.onTop == 1) SetItemChecked(number, OnTopItem, 1);
+}
+
+void CreateNote() {
+  Note& note = workingNote;
+  note.xPos = RandomUpTo(800);
+  note.yPos = RandomUpTo(600);
+  note.size = NormalSize;
+  note.editHeight = EditHeightFor(NormalSize);
+  note.text = "Welcome to Tackpad!";
+  note.font = "Comic Sans MS";
+  note.fontSize = 14;
+  note.fontStyle = 0x300;
+  note.frontColor = 0;
+  note.bkgColor = 0x7DEDF0;
+  note.hidden = 0;
+  note.onTop = 1;
+  note.alpha = 0;
+  note.rollup = 0;
+  NoteCounter = NextNoteNumber(NoteCounter);
+  BuildNoteWindow(note, NoteCounter, true);
+  SetWindowTopmost(NoteCounter, 1);
+  StoreNewNote(note);
+}
+
+void SetNoteAlpha(ObjectNumber note, std::uint8_t alpha) {
+  HWND window = WindowHandle(note);
+  if (!window) return;
+  SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_LAYERED);
+  SetLayeredWindowAttributes(window, 0, alpha, LWA_ALPHA);
+}
+
+namespace {
+
+std::string GadgetText(ObjectNumber gadget) {
+  std::size_t mark = ScratchMark();
+  std::string text = FetchGadgetText(gadget);
+  ScratchRewind(mark);
+  return text;
+}
+
+}  // namespace
+
+std::string NoteTitle(ObjectNumber note) { return GadgetText(TitleStripOf(note)); }
+std::string NoteText(ObjectNumber note) { return GadgetText(EditAreaOf(note)); }
+
+std::vector<std::string> LiveNoteTitles() {
+  std::vector<std::string> titles;
+  for (std::int32_t number = 1; number <= NoteCounter; ++number) {
+    if (CanBeNote(number) && WindowHandle(number)) titles.push_back(NoteTitle(number));
+  }
+  return titles;
+}

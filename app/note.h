@@ -1,0 +1,57 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "object_table.h"
+
+// The values of one note while it is built from its group or created. Once the window
+// stands, the note's live state is held by its window objects, not by a record.
+struct Note {
+  std::int32_t xPos;
+  std::int32_t yPos;
+  std::int32_t size;
+  std::int32_t editHeight;
+  std::string title;
+  std::string text;
+  std::string font;
+  std::int32_t fontSize;
+  std::int32_t fontStyle;
+  std::int32_t frontColor;
+  std::int32_t bkgColor;
+  std::int32_t hidden;
+  std::int32_t onTop;
+  std::int32_t alpha;
+  std::int32_t rollup;
+};
+
+extern Note workingNote;
+// Every note number handed out so far is at most this; numbers are never reused in a run.
+extern std::int32_t NoteCounter;
+// Font 0, bold "Tahoma" 9, on every title strip.
+extern HFONT TitleFont;
+
+// The items of a note's menu, as they come back in menu events.
+enum NoteMenuItem : std::int32_t {
+  HideNoteItem = 1, RollUpItem, BackgroundColorItem, TextColorItem, TextFontItem, SaveNoteItem,
+  SmallItem, NormalItem, LargeItem, CutItem, CopyItem, PasteItem, SelectAllItem,
+  TransparentItem, OnTopItem, DeleteNoteItem
+};
+
+constexpr ObjectNumber TitleStripOf(ObjectNumber note) { return note + 2; }
+constexpr ObjectNumber EditAreaOf(ObjectNumber note) { return note - 1; }
+
+void BuildNoteWindow(const Note& note, ObjectNumber number, bool showAtOnce);
+// A new note titled by workingNote.title, with the default values, shown, topmost and stored.
+void CreateNote();
+
+// Makes the window layered and gives it this opacity (255: opaque); it stays layered.
+void SetNoteAlpha(ObjectNumber note, std::uint8_t alpha);
+// The title strip's current text, which names the note's group.
+std::string NoteTitle(ObjectNumber note);
+// The edit area's current text, lines separated by CR LF.
+std::string NoteText(ObjectNumber note);
+// The titles of all notes on screen or hidden.
+std::vector<std::string> LiveNoteTitles();

@@ -1,0 +1,39 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "note.h"
+#include "text_list.h"
+
+// Every note command writes its change at once, in one open-select-write-close cycle on
+// this file; nothing is held back between events and nothing is saved on exit.
+constexpr char SettingsFile[] = "Settings.ini";
+
+// The names of the file's groups, in file order; refilled by each walk over the groups.
+extern TextList GroupNameList;
+
+// Fills GroupNameList from the open document; groups without a name are left out.
+void CollectGroupNames();
+// The group names of the file as it is now.
+std::vector<std::string> StoredGroupNames();
+
+// Each writes "XPos", "YPos" (where the window stands now), "Size" (except StoreRollup) and
+// its own key into the group named by the note's title strip.
+void StoreHidden(ObjectNumber note, std::int32_t hidden);
+void StoreRollup(ObjectNumber note, std::int32_t rollup);
+void StoreBkgColor(ObjectNumber note, std::int32_t colour);
+void StoreFrontColor(ObjectNumber note, std::int32_t colour);
+void StoreFont(ObjectNumber note, const char* face, std::int32_t pointSize, std::int32_t style);
+void StoreTitleAndText(ObjectNumber note);
+void StoreSizeSmall(ObjectNumber note);
+void StoreSizeNormal(ObjectNumber note);
+void StoreSizeLarge(ObjectNumber note);
+void StoreAlpha(ObjectNumber note, std::int32_t alpha);
+void StoreOnTop(ObjectNumber note, std::int32_t onTop);
+
+void DeleteNoteGroup(ObjectNumber note);
+// "Hidden" in every group of the file, also groups that no window shows.
+void StoreHiddenForAll(std::int32_t hidden);
+// All fourteen keys of a note just created.
+void StoreNewNote(const Note& note);

@@ -1,0 +1,55 @@
+#include "startup.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "commands.h"
+#include "fonts.h"
+#include "gadgets.h"
+#include "menus.h"
+#include "note.h"
+#include "note_rules.h"
+#include "persistence.h"
+#include "settings_store.h"
+#include "text.h"
+#include "tray.h"
+#include "windows.h"
+
+namespace {
+
+void BuildTrayMenu() {
+  NewPopupMenu(TrayMenu);
+  AddMenuItem(NewNoteItem, "New note...");
+  AddMenuSeparator();
+  AddMenuItem(ShowAllItem, "Show All Notes");
+  AddMenuItem(HideAllItem, "Hide All Notes");
+  AddMenuSeparator();
+  AddMenuItem(AboutItem, "About...");
+  AddMenuSeparator();
+  AddMenuItem(ExitItem, "Exit");
+}
+
+}  // namespace
+
+void StartLayers() {
+  StartTextHelpers();
+  StartFonts();
+  StartWindowLayer();
+  StartGadgets();
+  StartMenus();
+  InitSettingsStore();
+  InitCommonControls();
+  StartTray();
+  TextListNew(GroupNameList);
+  TitleFont = MakeFont(TitleFontNumber, "Tahoma", 9, FontStyleBold);
+  NewWindow(OwnerWindow, 0, 0, 0, 0, "", WindowInvisible, nullptr);
+  BuildTrayMenu();
+}
+
+void EndLayers() {
+  EndTray();
+  EndSettingsStore();
+  EndWindowLayer();
+  EndFonts();
+  EndTextHelpers();
+}

@@ -1,0 +1,163 @@
+// Latency and footprint of the real Tackpad.exe under Wine, driven like the end-to-end tests:
+// a posted "On Top" until the file is rewritten (10 and 1000 notes), start-up cost per note
+// beyond the loading pause (200 notes), "Hide All Notes" over 500 notes, CPU while idle and
+// memory over 1000 commands. Built with the end-to-end tests; never run by them.
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "driver.h"
+
+namespace {
+
+std::string NotesFile(int notes) {
+  std::string file;
+  for (int i = 0; i < notes; ++i) {
+    std::string name = "Note " + std::to_string(i);
+    file += "[" + name + "]\r\nXPos = " + std::to_string(20 + i % 40 * 20) + "\r\nYPos = 40\r\nSize = 128\r\n";
+    file += "Title = " + name + "\r\nText = line one\\nline two\r\nFont = Tahoma\r\nFontSize = 10\r\n";
+    file += "FontStyle = 0\r\nFrontColor = 0\r\nBkgColor = 8252912\r\nHidden = 0\r\nOnTop = 0\r\n";
+    file += "Alpha = 0\r\nRollup = 0\r\n";
+  }
+  return file;
+}
+
+double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+LARGE_INTEGER Now() {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return now;
+}
+
+ULONGLONG WriteTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+}
+
+HWND NoteWindow(const RunningApp& app, int number) {
+  return ProcessWindow(app.process.dwProcessId, ("WindowClass_" + std::to_string(number)).c_str());
+}
+
+// Starts the program on `notes` notes; returns the milliseconds until the last one shows.
+double StartOn(const Place& place, int notes, RunningApp& app) {
+  WriteBytes(InPlace(place, "Settings.ini"), NotesFile(notes));
+  LARGE_INTEGER start = Now();
+  if (!StartApp(place, app)) return -1;
+  int last = 2 * notes - 1;
+  WaitUntil([&] { HWND note = NoteWindow(app, last); return note && IsWindowVisible(note); }, 600000);
+  LARGE_INTEGER shown = Now();
+  Ping(app);
+  return Milliseconds(start, shown);
+}
+
+// Posts the item and waits for the file's write time to move; the milliseconds it took.
+double TimedCommand(const RunningApp& app, HWND window, int item, const std::string& path) {
+  ULONGLONG before = WriteTime(path);
+  LARGE_INTEGER start = Now();
+  PostMenuItem(window, item);
+  WaitUntil([&] { return WriteTime(path) != before; }, 60000);
+  LARGE_INTEGER written = Now();
+  Ping(app);
+  return Milliseconds(start, written);
+}
+
+void ReportLatency(int notes) {
+  Place place = FreshDirectory("bench-latency-" + std::to_string(notes));
+  RunningApp app;
+  StartOn(place, notes, app);
+  std::vector<double> times;
+  for (int i = 0; i < 40; ++i) times.push_back(TimedCommand(app, NoteWindow(app, 1), 15, InPlace(place, "Settings.ini")));
+  std::sort(times.begin(), times.end());
+  std::printf("On Top, %4d notes: median %.1f ms, 90th percentile %.1f ms (40 commands)\n", notes,
+              times[times.size() / 2], times[times.size() * 9 / 10]);
+  DWORD code;
+  ExitApp(app, &code);
+}
+
+void ReportStartUp() {
+  Place place = FreshDirectory("bench-startup");
+  RunningApp app;
+  double none = StartOn(place, 0, app);
+  DWORD code;
+  ExitApp(app, &code);
+  const int notes = 200;
+  double all = StartOn(place, notes, app);
+  std::printf("Start-up: %.0f ms without notes, %.0f ms to the last of %d notes: %.2f ms per note beyond the 100 ms pause\n",
+              none, all, notes, (all - none - 100.0 * (notes - 1)) / notes);
+  ExitApp(app, &code);
+}
+
+void ReportHideAll() {
+  Place place = FreshDirectory("bench-hideall");
+  RunningApp app;
+  const int notes = 500;
+  StartOn(place, notes, app);
+  double took = TimedCommand(app, app.owner, 300, InPlace(place, "Settings.ini"));
+  std::string file;
+  ReadBytes(InPlace(place, "Settings.ini"), file);
+  int hidden = 0;
+  for (std::size_t at = 0; (at = file.find("Hidden = 1", at)) != std::string::npos; ++at) ++hidden;
+  std::printf("Hide All Notes, %d notes: file rewritten after %.0f ms, %d groups hidden, last window hidden: %s\n",
+              notes, took, hidden, IsWindowVisible(NoteWindow(app, 2 * notes - 1)) ? "no" : "yes");
+  DWORD code;
+  ExitApp(app, &code);
+}
+
+double CpuMilliseconds(HANDLE process) {
+  FILETIME created, ended, kernel, user;
+  GetProcessTimes(process, &created, &ended, &kernel, &user);
+  auto ticks = [](FILETIME t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+  return static_cast<double>(ticks(kernel) + ticks(user)) / 10000.0;
+}
+
+SIZE_T PrivateBytes(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+  return counters.PrivateUsage;
+}
+
+void ReportIdleAndMemory() {
+  Place place = FreshDirectory("bench-idle");
+  RunningApp app;
+  StartOn(place, 10, app);
+  HANDLE process = app.process.hProcess;
+  double cpu = CpuMilliseconds(process);
+  Sleep(5000);
+  std::printf("Idle: %.1f ms of CPU in 5 s of waiting\n", CpuMilliseconds(process) - cpu);
+  std::string path = InPlace(place, "Settings.ini");
+  SIZE_T first = 0;
+  for (int i = 1; i <= 1000; ++i) {
+    TimedCommand(app, NoteWindow(app, 1 + 2 * (i % 10)), i % 2 ? 15 : 14, path);
+    if (i == 100) first = PrivateBytes(process);
+  }
+  std::printf("Memory: %llu KB private after 100 commands, %llu KB after 1000\n",
+              static_cast<unsigned long long>(first / 1024),
+              static_cast<unsigned long long>(PrivateBytes(process) / 1024));
+  DWORD code;
+  ExitApp(app, &code);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string only = argc > 1 ? argv[1] : "";
+  if (only.empty() || only == "latency") {
+    ReportLatency(10);
+    ReportLatency(1000);
+  }
+  if (only.empty() || only == "startup") ReportStartUp();
+  if (only.empty() || only == "hideall") ReportHideAll();
+  if (only.empty() || only == "idle") ReportIdleAndMemory();
+  return 0;
+}
