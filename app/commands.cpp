@@ -146,8 +146,9 @@ bool RunMenuCommand(std::int32_t item, ObjectNumber window) {
     case AboutItem: ShowMessage("Tackpad", AboutText().c_str(), MB_ICONINFORMATION); break;
     case ExitItem: return false;
     default:
-      // Note items only ever come with a note's window.
-      if (item >= HideNoteItem && item <= DeleteNoteItem && CanBeNote(window)) RunNoteCommand(item, window);
+      // A note's items come only with its window; without one, the command could only write
+      // its keys into no note's group.
+      if (item >= HideNoteItem && item <= DeleteNoteItem && IsLiveNote(window)) RunNoteCommand(item, window);
       break;
   }
   return true;

@@ -6,6 +6,7 @@
 #include "events.h"
 #include "loading.h"
 #include "menus.h"
+#include "note.h"
 #include "note_rules.h"
 #include "persistence.h"
 #include "settings_store.h"
@@ -42,10 +43,10 @@ void MainLoop() {
         break;
       case WM_LBUTTONDOWN:
         // The platform's own move loop drags the note as if by a caption.
-        if (CanBeNote(window)) SendMessageA(WindowHandle(window), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+        if (IsLiveNote(window)) SendMessageA(WindowHandle(window), WM_NCLBUTTONDOWN, HTCAPTION, 0);
         break;
       case WM_RBUTTONDOWN:
-        if (CanBeNote(window)) ShowMenuAtCursor(window, WindowHandle(window));
+        if (IsLiveNote(window)) ShowMenuAtCursor(window, WindowHandle(window));
         break;
       case MenuEvent:
         if (!RunMenuCommand(item, window)) return;

@@ -131,10 +131,14 @@ std::string GadgetText(ObjectNumber gadget) {
 std::string NoteTitle(ObjectNumber note) { return GadgetText(TitleStripOf(note)); }
 std::string NoteText(ObjectNumber note) { return GadgetText(EditAreaOf(note)); }
 
+bool IsLiveNote(ObjectNumber number) {
+  return CanBeNote(static_cast<std::int32_t>(number)) && WindowHandle(number) != nullptr;
+}
+
 std::vector<std::string> LiveNoteTitles() {
   std::vector<std::string> titles;
   for (std::int32_t number = 1; number <= NoteCounter; ++number) {
-    if (CanBeNote(number) && WindowHandle(number)) titles.push_back(NoteTitle(number));
+    if (IsLiveNote(number)) titles.push_back(NoteTitle(number));
   }
   return titles;
 }

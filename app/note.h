@@ -53,5 +53,7 @@ void SetNoteAlpha(ObjectNumber note, std::uint8_t alpha);
 std::string NoteTitle(ObjectNumber note);
 // The edit area's current text, lines separated by CR LF.
 std::string NoteText(ObjectNumber note);
+// True for the number of a note whose window stands.
+bool IsLiveNote(ObjectNumber number);
 // The titles of all notes on screen or hidden.
 std::vector<std::string> LiveNoteTitles();

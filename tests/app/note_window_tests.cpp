@@ -2,7 +2,9 @@
 // which font each edit area was given, and what became of the owner window.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "commands.h"
 #include "driver.h"
@@ -14,20 +16,27 @@
 
 namespace {
 
-// Remembers the last font each spied control was given.
-WNDPROC spiedProcedure[2];
-HFONT givenFont[2];
+// Spies on windows of the program: the last font each control was given, and what the
+// settings file held each time a window was hidden.
+WNDPROC spiedProcedure[4];
+HFONT givenFont[4];
+std::vector<std::string> fileWhenHidden;
 
 template <int slot>
-LRESULT CALLBACK SpyOnFont(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK Spy(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_SETFONT) givenFont[slot] = reinterpret_cast<HFONT>(wParam);
-  return CallWindowProcA(spiedProcedure[slot], control, message, wParam, lParam);
+  if (message == WM_SHOWWINDOW && !wParam) {
+    std::string file;
+    ReadBytes("Settings.ini", file);
+    fileWhenHidden.push_back(file);
+  }
+  return CallWindowProcA(spiedProcedure[slot], window, message, wParam, lParam);
 }
 
 template <int slot>
-void Spy(HWND control) {
-  spiedProcedure[slot] = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SpyOnFont<slot>)));
+void SpyOn(HWND window) {
+  spiedProcedure[slot] =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Spy<slot>)));
 }
 
 class NoteWindows : public ::testing::Test {
@@ -68,8 +77,8 @@ class NoteWindows : public ::testing::Test {
 TEST_F(NoteWindows, TextFontReplacesOnlyTheNotesOwnFont) {
   Build(1, "One");
   Build(3, "Three");
-  Spy<0>(GadgetHandle(EditAreaOf(1)));
-  Spy<1>(GadgetHandle(EditAreaOf(3)));
+  SpyOn<0>(GadgetHandle(EditAreaOf(1)));
+  SpyOn<1>(GadgetHandle(EditAreaOf(3)));
   ASSERT_FALSE(ChooseFont(1, L"12").empty());
   HFONT first = givenFont[0];
   ASSERT_NE(first, nullptr);
@@ -101,6 +110,30 @@ TEST_F(NoteWindows, NoteNumbersPassOverTheOwnerWindowAndShowAllLeavesItHidden) {
   EXPECT_EQ(WindowHandle(OwnerWindow), owner);
   EXPECT_FALSE(IsWindowVisible(owner));
   EXPECT_TRUE(IsWindowVisible(WindowHandle(998)));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(NoteWindows, HideAllChangesEveryWindowBeforeItWritesTheFile) {
+  const std::string file = CrLfLines({"[Five]", "Hidden = 0", "[Seven]", "Hidden = 0", "[Elsewhere]"});
+  WriteBytes("Settings.ini", file);
+  Build(5, "Five");
+  Build(7, "Seven");
+  if (NoteCounter < 7) NoteCounter = 7;
+  SpyOn<2>(WindowHandle(5));
+  SpyOn<3>(WindowHandle(7));
+  fileWhenHidden.clear();
+  RunMenuCommand(HideAllItem, OwnerWindow);
+  ASSERT_EQ(fileWhenHidden.size(), 2u);
+  EXPECT_EQ(fileWhenHidden[0], file);
+  EXPECT_EQ(fileWhenHidden[1], file);
+  std::string written;
+  ASSERT_TRUE(ReadBytes("Settings.ini", written));
+  EXPECT_EQ(written, CrLfLines({"[Five]", "Hidden = 1", "[Seven]", "Hidden = 1", "[Elsewhere]", "Hidden = 1"}));
+  EXPECT_FALSE(IsWindowVisible(WindowHandle(5)));
+  EXPECT_FALSE(IsWindowVisible(WindowHandle(7)));
 }
 
 }  // namespace

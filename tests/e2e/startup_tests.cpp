@@ -91,15 +91,21 @@ TEST_F(StartUp, TitlesAreCleanedAndNeverShareAGroup) {
   EXPECT_EQ(SplitCrLf(file).size(), 2u + 4 * 15);
 }
 
-TEST_F(StartUp, ExitAndClosingANoteEachEndTheProgramWithCodeZero) {
+TEST_F(StartUp, ExitAndClosingANoteEachEndTheProgramWithCodeZeroAndTakeTheIconAway) {
   ASSERT_NO_FATAL_FAILURE(Launch());
+  EXPECT_TRUE(WaitUntil([] { return TrayIconWindow() != nullptr; })) << "no tray icon";
   ASSERT_NO_FATAL_FAILURE(Exit());
+  EXPECT_TRUE(WaitUntil([] { return TrayIconWindow() == nullptr; }));
+
   std::string one = CrLfLines(GroupLines("One", 10, 10, 128, "x", 0, 8252912, 0, 0, 0, 0));
   ASSERT_NO_FATAL_FAILURE(LaunchAndWaitFor(one, 1));
+  EXPECT_TRUE(WaitUntil([] { return TrayIconWindow() != nullptr; }));
+  // Alt+F4 on a note asks its window to close: the whole program ends, saving nothing.
   PostMessageA(Note(1), WM_CLOSE, 0, 0);
   DWORD code = 99;
   ASSERT_TRUE(WaitForExit(app, &code));
   EXPECT_EQ(code, 0u);
+  EXPECT_TRUE(WaitUntil([] { return TrayIconWindow() == nullptr; }));
   EXPECT_EQ(File(), one);
 }
 
