@@ -14,7 +14,7 @@
 #include "note_rules.h"
 #include "note_text.h"
 #include "persistence.h"
-#include "windows.h"
+#include "window_layer.h"
 
 namespace {
 

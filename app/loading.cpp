@@ -9,7 +9,7 @@
 #include "persistence.h"
 #include "random.h"
 #include "settings_store.h"
-#include "windows.h"
+#include "window_layer.h"
 
 namespace {
 

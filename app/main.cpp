@@ -12,7 +12,7 @@
 #include "settings_store.h"
 #include "startup.h"
 #include "tray.h"
-#include "windows.h"
+#include "window_layer.h"
 
 namespace {
 

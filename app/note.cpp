@@ -9,7 +9,7 @@
 #include "persistence.h"
 #include "random.h"
 #include "text.h"
-#include "windows.h"
+#include "window_layer.h"
 
 Note workingNote;
 std::int32_t NoteCounter;

@@ -4,7 +4,7 @@
 #include "note_text.h"
 #include "settings_store.h"
 #include "text.h"
-#include "windows.h"
+#include "window_layer.h"
 
 TextList GroupNameList;
 

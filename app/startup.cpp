@@ -13,7 +13,7 @@
 #include "settings_store.h"
 #include "text.h"
 #include "tray.h"
-#include "windows.h"
+#include "window_layer.h"
 
 namespace {
 

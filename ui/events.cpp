@@ -8,7 +8,7 @@
 
 #include "gadgets.h"
 #include "memory.h"
-#include "windows.h"
+#include "window_layer.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "events.h"
 #include "memory.h"
 #include "text.h"
-#include "windows.h"
+#include "window_layer.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "note.h"
 #include "note_rules.h"
 #include "startup.h"
-#include "windows.h"
+#include "window_layer.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "fonts.h"
 #include "gadgets.h"
 #include "ui_fixture.h"
-#include "windows.h"
+#include "window_layer.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "gadgets.h"
 #include "menus.h"
 #include "ui_fixture.h"
-#include "windows.h"
+#include "window_layer.h"
 
 namespace {
 

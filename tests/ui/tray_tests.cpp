@@ -4,7 +4,7 @@
 #include "events.h"
 #include "tray.h"
 #include "ui_fixture.h"
-#include "windows.h"
+#include "window_layer.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "menus.h"
 #include "text.h"
 #include "tray.h"
-#include "windows.h"
+#include "window_layer.h"
 
 namespace {
 

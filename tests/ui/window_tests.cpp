@@ -3,7 +3,7 @@
 #include "events.h"
 #include "gadgets.h"
 #include "ui_fixture.h"
-#include "windows.h"
+#include "window_layer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "windows.h"
+#include "window_layer.h"
 
 #include <cstdio>
 
