@@ -4,9 +4,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/.ci/deps.sh"
-(cd "$here" && ensure_packages)
-
-arch=$(cd "$here" && windows_arch)
+ensure_packages
+arch=$(windows_arch)
 toolchain=$here/cmake/mingw-$arch.cmake
 build=$here/build/win
 [ "$arch" = i686 ] || build=$here/build/win64
@@ -20,7 +19,5 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "No display: Tackpad runs on the virtual display $DISPLAY"
 fi
 export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-tackpad}
-(cd "$here" && prepare_wine "$WINEPREFIX")
-exec_dir=$(pwd)
-cd "$exec_dir"
+prepare_wine "$WINEPREFIX"
 "$here/cmake/wine-run" "$build/app/Tackpad.exe"

@@ -1,6 +1,8 @@
 # Shared by start.sh, test.sh and .ci/run: packages, a private X display and a Wine prefix.
 # Sourced, not run.
 
+tackpad_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
 tackpad_packages="cmake ninja-build g++ clang libgtest-dev googletest libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb xdotool imagemagick x11-utils libinih-dev libsimpleini-dev libglib2.0-dev"
 
 ensure_packages() {
@@ -58,7 +60,7 @@ prepare_wine() {
   export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
-    cmake/wine-run wineboot -i >/dev/null 2>&1 || true
+    "$tackpad_root/cmake/wine-run" wineboot -i >/dev/null 2>&1 || true
     "$(tackpad_wineserver)" -w || true
   fi
 }
