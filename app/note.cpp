@@ -97,7 +97,7 @@ void CreateNote() {
   note.text = "Welcome to Tackpad!";
   note.font = "Comic Sans MS";
   note.fontSize = 14;
-  note.fontStyle = 0x300;
+  note.fontStyle = FontStyleBold | FontStyleItalic;
   note.frontColor = 0;
   note.bkgColor = 0x7DEDF0;
   note.hidden = 0;

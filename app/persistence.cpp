@@ -32,6 +32,13 @@ void StoreNoteKey(ObjectNumber note, const char* key, std::int32_t value) {
   CloseSettings();
 }
 
+// The style goes in as decimal text, as a new note's "768" does.
+void WriteStyleText(std::int32_t style) {
+  std::size_t mark = ScratchMark();
+  WriteKeyString("FontStyle", NumberText(style));
+  ScratchRewind(mark);
+}
+
 void StoreFixedSize(ObjectNumber note, std::int32_t size) {
   StoreNotePlacement(note, true, size);
   CloseSettings();
@@ -78,9 +85,7 @@ void StoreFont(ObjectNumber note, const char* face, std::int32_t pointSize, std:
   StoreMeasuredPlacement(note);
   WriteKeyString("Font", face);
   WriteKeyLong("FontSize", pointSize);
-  std::size_t mark = ScratchMark();
-  WriteKeyString("FontStyle", NumberText(style));
-  ScratchRewind(mark);
+  WriteStyleText(style);
   CloseSettings();
 }
 
@@ -118,9 +123,7 @@ void StoreNewNote(const Note& note) {
   WriteKeyString("Text", note.text.c_str());
   WriteKeyString("Font", note.font.c_str());
   WriteKeyLong("FontSize", note.fontSize);
-  std::size_t mark = ScratchMark();
-  WriteKeyString("FontStyle", NumberText(note.fontStyle));
-  ScratchRewind(mark);
+  WriteStyleText(note.fontStyle);
   WriteKeyLong("FrontColor", note.frontColor);
   WriteKeyLong("BkgColor", note.bkgColor);
   WriteKeyLong("Hidden", note.hidden);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "font_style.h"
 #include "modality.h"
 
 #ifndef _WIN64
@@ -11,9 +12,8 @@ static_assert(sizeof(CHOOSEFONTA) == 60, "font dialog description");
 
 namespace {
 
-constexpr std::int32_t FontStyleUnderline = 0x4;
-constexpr std::int32_t FontStyleStrikeOut = 0x8;
-constexpr std::int32_t FontStyleBoldItalic = BOLD_FONTTYPE | ITALIC_FONTTYPE;
+// The dialog reports bold and italic in its font type with the same bits as our style.
+static_assert(BOLD_FONTTYPE == FontStyleBold && ITALIC_FONTTYPE == FontStyleItalic, "font type bits");
 
 COLORREF customColours[16];
 LOGFONTA chosenFont;
@@ -76,7 +76,7 @@ std::string FontChoiceName() {
 std::int32_t FontChoiceSize() { return fontDialog.iPointSize / 10; }
 
 std::int32_t FontChoiceStyle() {
-  std::int32_t style = fontDialog.nFontType & FontStyleBoldItalic;
+  std::int32_t style = fontDialog.nFontType & (FontStyleBold | FontStyleItalic);
   if (chosenFont.lfUnderline) style |= FontStyleUnderline;
   if (chosenFont.lfStrikeOut) style |= FontStyleStrikeOut;
   return style;

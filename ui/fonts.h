@@ -3,16 +3,8 @@
 
 #include <cstdint>
 
+#include "font_style.h"
 #include "object_table.h"
-
-// Style bits, shared with the font requester; other bits are ignored.
-enum : std::int32_t {
-  FontStyleUnderline = 0x4,
-  FontStyleStrikeOut = 0x8,
-  FontStyleHighQuality = 0x10,
-  FontStyleBold = 0x100,
-  FontStyleItalic = 0x200
-};
 
 void StartFonts();
 void EndFonts();
