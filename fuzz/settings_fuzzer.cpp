@@ -1,8 +1,9 @@
-// Opens arbitrary bytes as the settings file, walks it, writes one key, closes, reopens:
-// every line must come back in order, and a second write-back must give the same bytes.
+// Opens arbitrary bytes as the settings file, removes a group and writes a text as the input's last bytes
+// choose. Read back, every other entry must be unchanged and in order, the text as written, and a
+// second write-back must give the same bytes.
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -13,78 +14,67 @@ namespace {
 
 const char* const fileName = "fuzz-Settings.ini";
 
-void PutFile(const std::string& bytes) {
-  FILE* f = std::fopen(fileName, "wb");
-  if (!f) std::abort();
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
-}
-
 std::string GetFile() {
-  std::string bytes;
-  FILE* f = std::fopen(fileName, "rb");
-  if (!f) std::abort();
-  char chunk[4096];
-  std::size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
-  std::fclose(f);
-  return bytes;
+  std::ifstream in(fileName, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::vector<std::string> Lines() {
+// A caller's name as stored in the file.
+std::string Stored(const std::string& name) {
+  std::string out(name.size() * 2, '\0');
+  std::int32_t room = static_cast<std::int32_t>(out.size()), count = static_cast<std::int32_t>(name.size());
+  Latin1ToUtf8(reinterpret_cast<std::uint8_t*>(&out[0]), &room, reinterpret_cast<const std::uint8_t*>(name.data()), &count);
+  return settingsStore.encoding == Utf8Encoding ? out.substr(0, static_cast<std::size_t>(room)) : name;
+}
+
+// A stored name as the store compares it: ASCII letters folded, zero bytes as blanks.
+std::string Folded(std::string name) {
+  for (char& c : name) c = c == 0 ? ' ' : (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+  return name;
+}
+
+// Every entry in order, leaving out the groups of either name (and the top level when written to).
+std::vector<std::string> Entries(const std::string& removed, const std::string& written) {
   std::vector<std::string> lines;
+  const std::string a = Folded(Stored(removed)), b = Folded(Stored(written));
+  bool skipping = written.empty();
   const EntryList& list = settingsStore.entries;
   for (EntryIndex i = FirstEntry(list); i != noEntry; i = NextEntry(list, i)) {
     const SettingsEntry& e = EntryAt(list, i);
-    std::string line(1, static_cast<char>('0' + e.kind));
-    line.append(e.text, e.textLength);
-    line += '\x01';
-    line.append(e.value, e.valueLength);
-    lines.push_back(line);
+    std::string text(e.text, e.textLength);
+    if (e.kind == GroupEntry) skipping = Folded(text) == a || Folded(text) == b;
+    if (!skipping) lines.push_back(static_cast<char>('0' + e.kind) + text + '\x01' + std::string(e.value, e.valueLength));
   }
   return lines;
-}
-
-// Walks every group and reads keys in it; returns the name of the middle group.
-std::string WalkGroups() {
-  std::vector<std::string> names;
-  StartGroups();
-  while (NextGroup()) {
-    names.push_back(CurrentGroupName());
-    ReadKeyString("Text", "");
-    ReadKeyLong("XPos", 0);
-  }
-  return names.empty() ? "Fuzz" : names[names.size() / 2];
-}
-
-void WriteOneKey(const std::string& group) {
-  SelectGroup(group.c_str());
-  WriteKeyLong("XPos", 120);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static bool started = false;
-  if (!started) {
-    StartTextHelpers();
-    InitSettingsStore();
-    std::atexit(EndSettingsStore);  // the store keeps entry storage between opens
-    started = true;
-  }
-  PutFile(std::string(reinterpret_cast<const char*>(data), size));
+  static const bool started = (InitSettingsStore(), std::atexit(EndSettingsStore) == 0);  // storage kept between runs
+  std::ofstream(fileName, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   OpenSettings(fileName);
-  const std::string group = WalkGroups();
-  WriteOneKey(group);
-  std::vector<std::string> before = Lines();
-  if (!CloseSettings()) std::abort();
-  std::string first = GetFile();
+  std::vector<std::string> names{"Fuzz \xE9"};
+  for (StartGroups(); NextGroup();) names.push_back(CurrentGroupName());
+  const std::uint8_t choice = size > 0 ? data[size - 1] : 0;
+  const std::string removed = choice & 1 ? names[choice % names.size()] : "none";
+  const std::string written = names[(choice >> 1) % names.size()];
+  const char* key = choice & 2 ? "Text" : "XPos";
+  std::string text = "<";  // the input's last bytes as a note's text: one line, no zero bytes
+  for (std::size_t i = size > 12 ? size - 12 : 0; i < size; ++i) text += data[i] > 13 ? static_cast<char>(data[i]) : ' ';
+  text += ">";
+  const std::vector<std::string> kept = Entries(removed, written);
+  RemoveGroup(removed.c_str());
+  SelectGroup(written.c_str());
+  WriteKeyString(key, text.c_str());
+  if (!started || !CloseSettings()) std::abort();
+  const std::string first = GetFile();
 
   OpenSettings(fileName);
-  if (Lines() != before) std::abort();  // something was lost, reordered or changed
-  WalkGroups();
-  WriteOneKey(group);
-  if (!CloseSettings()) std::abort();
-  if (GetFile() != first) std::abort();  // the layout must be a fixed point
+  if (Entries(removed, written) != kept) std::abort();  // an entry was lost, moved or changed
+  SelectGroup(written.c_str());
+  if (ReadKeyString(key, "") != text) std::abort();
+  WriteKeyString(key, text.c_str());
+  if (!CloseSettings() || GetFile() != first) std::abort();  // the layout is a fixed point
   return 0;
 }

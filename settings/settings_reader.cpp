@@ -22,10 +22,10 @@ const ByteClasses classes;
 
 bool IsBlank(char c) { return classes.of[static_cast<std::uint8_t>(c)] == Blank; }
 
-void AppendEntry(EntryList& entries, EntryKind kind, const char* text, const char* textEnd,
+bool AppendEntry(EntryList& entries, EntryKind kind, const char* text, const char* textEnd,
                  const char* value = nullptr, const char* valueEnd = nullptr) {
   EntryIndex index = InsertEntry(entries, LastEntry(entries), kind);
-  if (index == noEntry) return;
+  if (index == noEntry) return false;
   SettingsEntry& entry = EntryAt(entries, index);
   entry.text = text;
   entry.textLength = static_cast<std::uint32_t>(textEnd - text);
@@ -33,20 +33,22 @@ void AppendEntry(EntryList& entries, EntryKind kind, const char* text, const cha
     entry.value = value;
     entry.valueLength = static_cast<std::uint32_t>(valueEnd - value);
   }
+  return true;
 }
 
 // A key line: key up to the first "=" less its trailing blanks; value behind it less its leading ones.
-void CutKeyLine(EntryList& entries, const char* line, const char* equals, const char* lineEnd) {
+bool CutKeyLine(EntryList& entries, const char* line, const char* equals, const char* lineEnd) {
   const char* keyEnd = equals ? equals : lineEnd;
   while (keyEnd > line && IsBlank(keyEnd[-1])) --keyEnd;
   const char* value = equals ? equals + 1 : lineEnd;
   while (value < lineEnd && IsBlank(*value)) ++value;
-  AppendEntry(entries, KeyEntry, line, keyEnd, value, lineEnd);
+  return AppendEntry(entries, KeyEntry, line, keyEnd, value, lineEnd);
 }
 
 }  // namespace
 
-void CutIntoEntries(EntryList& entries, const char* data, std::uint32_t length) {
+bool CutIntoEntries(EntryList& entries, const char* data, std::uint32_t length) {
+  bool whole = true;
   const char* at = data;
   const char* end = data + length;
   while (at < end) {
@@ -68,14 +70,15 @@ void CutIntoEntries(EntryList& entries, const char* data, std::uint32_t length) 
     if (*line == ';') {
       const char* text = line + 1;
       if (text < at && *text == ' ') ++text;
-      AppendEntry(entries, CommentEntry, text, at);
+      whole = AppendEntry(entries, CommentEntry, text, at) && whole;
     } else if (*line == '[') {
       const char* close = static_cast<const char*>(std::memchr(line + 1, ']', static_cast<std::size_t>(at - line - 1)));
-      AppendEntry(entries, GroupEntry, line + 1, close ? close : at);
+      whole = AppendEntry(entries, GroupEntry, line + 1, close ? close : at) && whole;
     } else {
-      CutKeyLine(entries, line, equals, at);
+      whole = CutKeyLine(entries, line, equals, at) && whole;
     }
   }
+  return whole;
 }
 
 void InitSettingsStore() {
@@ -141,7 +144,8 @@ int OpenSettings(const char* fileName) {
     return 0;
   }
   ReadWholeFile(s);
-  if (s.textBuffer) CutIntoEntries(s.entries, s.textBuffer, s.textLength);
+  // A line that found no room is missing from the document: never write that back.
+  if (s.textBuffer && !CutIntoEntries(s.entries, s.textBuffer, s.textLength)) s.readWhole = false;
   return 1;
 }
 

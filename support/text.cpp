@@ -46,7 +46,6 @@ void EndTextHelpers() {
   area = ScratchArea{};
 }
 
-const ScratchArea& Scratch() { return area; }
 std::size_t ScratchMark() { return area.fill; }
 
 void ScratchRewind(std::size_t mark) {

@@ -14,7 +14,6 @@ struct ScratchArea {
 
 void StartTextHelpers();
 void EndTextHelpers();
-const ScratchArea& Scratch();
 
 std::size_t ScratchMark();
 void ScratchRewind(std::size_t mark);

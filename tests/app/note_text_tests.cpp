@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -10,101 +8,43 @@
 
 namespace {
 
-TEST(NoteTextTest, EncodingPutsEveryLineBreakOnOneLineAndTabsAsBlanks) {
-  EXPECT_EQ(EncodeNoteText("ab\r\ncd"), "ab\\ncd");
-  EXPECT_EQ(EncodeNoteText("a\tb"), "a b");
-  // Lone CRs and LFs, in either order, each become a break of their own.
-  EXPECT_EQ(EncodeNoteText("a\rb\nc"), "a\\nb\\nc");
-  EXPECT_EQ(EncodeNoteText("a\n\rb"), "a\\n\\nb");
-  EXPECT_EQ(EncodeNoteText("a\r\r\nb"), "a\\n\\nb");
-  EXPECT_EQ(EncodeNoteText("end\r\n"), "end\\n");
-  // Backslashes are not escaped: the rule is not reversible for them.
-  EXPECT_EQ(EncodeNoteText("c:\\new"), "c:\\new");
-  EXPECT_EQ(EncodeNoteText(nullptr), "");
-  EXPECT_EQ(EncodeNoteText("").size(), 0u);
+TEST(NoteTextTest, TextTravelsOnOneLineAndOnlyLowerCaseBackslashNComesBackAsALineBreak) {
+  struct Case { std::string (*convert)(const char*); const char *text, *result; };
+  const Case cases[] = {
+      {EncodeNoteText, "ab\r\ncd", "ab\\ncd"}, {EncodeNoteText, "a\tb", "a b"}, {EncodeNoteText, "a\rb\nc", "a\\nb\\nc"},
+      {EncodeNoteText, "a\n\rb", "a\\n\\nb"}, {EncodeNoteText, "a\r\r\nb", "a\\n\\nb"}, {EncodeNoteText, "end\r\n", "end\\n"},
+      {EncodeNoteText, "c:\\new", "c:\\new"}, {EncodeNoteText, nullptr, ""}, {DecodeNoteText, "ab\\ncd", "ab\r\ncd"},
+      {DecodeNoteText, "ab\\Ncd", "ab\\Ncd"}, {DecodeNoteText, "\\n\\n", "\r\n\r\n"}, {DecodeNoteText, "a\\\\nb", "a\\\r\nb"},
+      {DecodeNoteText, nullptr, ""}};
+  for (const Case& c : cases) EXPECT_EQ(c.convert(c.text), c.result) << (c.text ? c.text : "(none)");
 }
 
-TEST(NoteTextTest, DecodingTurnsOnlyLowerCaseBackslashNIntoCrLf) {
-  EXPECT_EQ(DecodeNoteText("ab\\ncd"), "ab\r\ncd");
-  EXPECT_EQ(DecodeNoteText("ab\\Ncd"), "ab\\Ncd");
-  EXPECT_EQ(DecodeNoteText("a b"), "a b");
-  EXPECT_EQ(DecodeNoteText("\\n\\n"), "\r\n\r\n");
-  EXPECT_EQ(DecodeNoteText(EncodeNoteText("one\r\ntwo\rthree\nfour\r\n").c_str()),
-            "one\r\ntwo\r\nthree\r\nfour\r\n");
+TEST(NoteTextTest, CleanTitleFitsAGroupLine) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"  Shopping\t ", "Shopping"}, {"[a] b]", "[a) b)"}, {"a\x01" "b\rc\nd\x7f" "e\x1f" "f", "a b c d e f"},
+      {"\x02Inside\x03", "Inside"}, {"Caf\xE9 \x80", "Caf\xE9 \x80"}, {" \t\x05 ", ""}, {nullptr, ""}};
+  for (const auto& [title, clean] : cases) EXPECT_EQ(CleanNoteTitle(title), clean) << (title ? title : "(none)");
 }
 
-TEST(NoteTextTest, CleanTitleTrimsAndReplacesWhatWouldBreakTheGroupLine) {
-  EXPECT_EQ(CleanNoteTitle("  Shopping\t "), "Shopping");
-  EXPECT_EQ(CleanNoteTitle("[a] b]"), "[a) b)");
-  EXPECT_EQ(CleanNoteTitle("a\x01"
-                           "b\rc\nd\x7f"
-                           "e"),
-            "a b c d e");
-  EXPECT_EQ(CleanNoteTitle("\x02Inside\x03"), "Inside");
-  EXPECT_EQ(CleanNoteTitle("Caf\xE9 \x80"), "Caf\xE9 \x80");
-  EXPECT_EQ(CleanNoteTitle(" \t\x05 "), "");
-  EXPECT_EQ(CleanNoteTitle(""), "");
-  EXPECT_EQ(CleanNoteTitle(nullptr), "");
+TEST(NoteTextTest, FreeTitleTakesTheFirstFreeNumberIgnoringAsciiCase) {
+  struct Case { const char* title; std::vector<std::string> taken; const char* free; };
+  const Case cases[] = {{"Work", {}, "Work"}, {"Work", {"Play", "Work list", "Wor"}, "Work"}, {"Work", {"work"}, "Work (2)"},
+                        {"Work", {"WORK", "work (2)", "Work (4)"}, "Work (3)"}, {"\xE9t\xE9", {"\xC9T\xC9"}, "\xE9t\xE9"}};
+  for (const Case& c : cases) EXPECT_EQ(FreeNoteTitle(c.title, c.taken), c.free) << c.title;
 }
 
-TEST(NoteTextTest, FreeTitleAppendsTheFirstFreeNumberIgnoringCase) {
-  EXPECT_EQ(FreeNoteTitle("Shopping", {}), "Shopping");
-  EXPECT_EQ(FreeNoteTitle("Shopping", {"Work", "Shopping list"}), "Shopping");
-  EXPECT_EQ(FreeNoteTitle("Shopping", {"shopping"}), "Shopping (2)");
-  EXPECT_EQ(FreeNoteTitle("Shopping", {"SHOPPING", "shopping (2)", "Shopping (4)"}), "Shopping (3)");
-  // Only ASCII letters fold: a Latin-1 letter in another case is another name.
-  EXPECT_EQ(FreeNoteTitle("\xE9t\xE9", {"\xC9T\xC9"}), "\xE9t\xE9");
+TEST(NoteTextTest, ShownTitleIsTheStoredOneOnlyWhenItNamesTheGroup) {
+  const std::pair<const char*, const char*> cases[] = {{"Work", "Work"}, {"WORK", "WORK"}, {"", "Work"},
+                                                       {"Play", "Work"}, {"Work ", "Work"}, {"Wor", "Work"}};
+  for (const auto& [stored, shown] : cases) EXPECT_EQ(ShownNoteTitle("Work", stored), shown) << stored;
 }
 
-TEST(NoteTextTest, ShownTitleIsTheGroupNameUnlessTheStoredTitleMatchesItButForCase) {
-  EXPECT_EQ(ShownNoteTitle("Work", "Work"), "Work");
-  EXPECT_EQ(ShownNoteTitle("Work", "WORK"), "WORK");
-  EXPECT_EQ(ShownNoteTitle("Work", ""), "Work");
-  EXPECT_EQ(ShownNoteTitle("Work", "Play"), "Work");
-  EXPECT_EQ(ShownNoteTitle("Work", "Work "), "Work");
-}
-
-TEST(NoteTextTest, AboutTextHasItsLinesInPlaceAndIsTheSameEveryTime) {
-  std::string about = AboutText();
-  ASSERT_FALSE(about.empty());
-  EXPECT_EQ(about.back(), '\n');
-  std::vector<std::string> lines;
-  std::istringstream in(about);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  ASSERT_EQ(lines.size(), 7u);
-  EXPECT_EQ(lines[0], "Tackpad v1.1");
-  for (int empty : {1, 4, 6}) EXPECT_EQ(lines[empty], "") << "line " << empty;
-  for (int credit : {2, 3, 5}) EXPECT_FALSE(lines[credit].empty()) << "line " << credit;
-  EXPECT_EQ(about.find('\r'), std::string::npos);
-  EXPECT_EQ(AboutText(), about);
-}
-
-TEST(NoteRulesTest, EditHeightFillsTheSquareBelowTheTitleStrip) {
-  EXPECT_EQ(EditHeightFor(SmallSize), 103);
-  EXPECT_EQ(EditHeightFor(NormalSize), 233);
-  EXPECT_EQ(EditHeightFor(LargeSize), 363);
-  EXPECT_EQ(EditHeightFor(300), 275);
-  EXPECT_EQ(EditHeightFor(0), 0);
-  EXPECT_EQ(EditHeightFor(10), 0);
-}
-
-TEST(NoteRulesTest, NoteNumbersNeverReachTheOwnerWindowAndAreNeverReused) {
-  for (std::int32_t start : {0, 1}) {  // no file, or a loaded one
-    std::set<std::int32_t> seen;
-    std::int32_t number = start;
-    for (int i = 0; i < 700; ++i) {
-      number = NextNoteNumber(number);
-      EXPECT_NE(number, OwnerWindow);
-      EXPECT_TRUE(CanBeNote(number));
-      EXPECT_TRUE(seen.insert(number).second) << number;
-    }
-  }
-  EXPECT_EQ(NextNoteNumber(0), 2);
-  EXPECT_EQ(NextNoteNumber(996), 998);
-  EXPECT_EQ(NextNoteNumber(998), 1002);
-  EXPECT_EQ(NextNoteNumber(999), 1001);
-  EXPECT_FALSE(CanBeNote(OwnerWindow));
-  EXPECT_FALSE(CanBeNote(0));
+TEST(NoteRulesTest, NoteNumbersStepOverTheOwnerWindow) {
+  const std::pair<std::int32_t, std::int32_t> steps[] = {{0, 2}, {1, 3}, {996, 998}, {997, 999}, {998, 1002},
+                                                         {999, 1001}, {1002, 1004}};
+  for (const auto& [number, next] : steps) EXPECT_EQ(NextNoteNumber(number), next) << number;
+  const std::pair<std::int32_t, bool> notes[] = {{-2, false}, {0, false}, {1, true}, {1000, false}, {1002, true}};
+  for (const auto& [number, note] : notes) EXPECT_EQ(CanBeNote(number), note) << number;
 }
 
 }  // namespace

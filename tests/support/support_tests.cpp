@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <tuple>
+
+#include "memory.h"
+#include "random.h"
+#include "text.h"
+#include "text_list.h"
+
+namespace {
+
+TEST(TextHelpers, ResultsOutgrowTheAreaWhileReadingFromIt) {
+  EndTextHelpers();  // the next result starts a fresh area of 16 bytes
+  std::size_t mark = ScratchMark();
+  ScratchAppend(mark, "0123456789");
+  EXPECT_STREQ(ScratchAppend(mark, ScratchTextAt(mark)), "01234567890123456789");
+  std::size_t second = ScratchMark();
+  std::string big(20000, 'x');
+  FailAllocationsAfter(0);  // no room to grow: the empty result, and nothing below it lost
+  EXPECT_STREQ(ScratchAppend(second, big.c_str()), "");
+  FailAllocationsAfter(-1);
+  EXPECT_EQ(std::string(ReplaceAll(ScratchTextAt(mark), "5", big.c_str())), "01234" + big + "678901234" + big + "6789");
+  ScratchRewind(second);  // the result copied out, as every caller does
+  EXPECT_STREQ(ScratchTextAt(mark), "01234567890123456789");
+}
+
+TEST(TextHelpers, ReplaceAll) {
+  struct Case { const char *source, *search, *with; bool ignoreCase; long start; const char* result; };
+  const Case cases[] = {
+      {"a\r\nb\r\n", "\r\n", "\\n", false, 1, "a\\nb\\n"}, {"no break", "\r\n", "\\n", false, 1, "no break"},
+      {"x\\ny\r\n", "\\n", "\r\n", false, 1, "x\r\ny\r\n"}, {"aaa", "aa", "b", false, 1, "ba"},  // never rescans
+      {"ab", "b", "bbbb", false, 1, "abbbb"}, {"abc", "", "zz", false, 1, "abc"}, {"abc", "", "zz", false, 3, "abc"},
+      {nullptr, "a", "b", false, 1, ""}, {"abc", "b", nullptr, false, 1, "ac"}, {"aZbzc", "z", "-", true, 1, "a-b-c"},
+      {"aZbzc", "z", "-", false, 1, "aZb-c"}, {"\xC9t\xE9", "\xE9", "e", true, 1, "\xC9te"},  // only ASCII folds
+      {"xxxx", "x", "y", false, 3, "xxyy"}, {"xxxx", "x", "y", false, 0, "yyyy"}, {"xx", "x", "y", false, 3, "xx"},
+      {"xx", "x", "y", false, 5, "xx"}};
+  for (const Case& c : cases)
+    EXPECT_EQ(std::string(ReplaceAll(c.source, c.search, c.with, c.ignoreCase, c.start)), c.result)
+        << (c.source ? c.source : "(none)") << " / " << c.search << " from " << c.start;
+}
+
+TEST(TextHelpers, NumbersBlanksAndOrder) {
+  const std::pair<std::int32_t, const char*> numbers[] = {
+      {0, "0"}, {-1, "-1"}, {768, "768"}, {INT32_MAX, "2147483647"}, {INT32_MIN, "-2147483648"}};
+  for (const auto& [value, text] : numbers) EXPECT_EQ(std::string(NumberText(value)), text);
+  EXPECT_EQ(std::string(BlankText(-5)), "");
+  EXPECT_EQ(std::string(BlankText(3)), "   ");
+  EXPECT_TRUE(CompareNoCase("aZ", "Az", 8) == 0 && CompareNoCase("a", "B", 1) < 0 && CompareNoCase("b", "A", 1) > 0);
+  struct Order { const char *a, *b; bool greater; };
+  const Order orders[] = {{"", "", false}, {nullptr, "", false}, {"a", "", true}, {"", "a", false},
+                          {"\xE9", "z", true}, {"ab", "abc", false}, {"abd", "abc", true}};
+  for (const Order& o : orders) EXPECT_EQ(TextGreater(o.a, o.b), o.greater) << o.a << " > " << o.b;
+}
+
+TEST(Utf8Converters, StopWhereACharacterDoesNotFitOrCannotBeOneByte) {
+  struct Case { bool decode; std::string input; std::int32_t room; std::string output; int status; std::int32_t consumed; };
+  const Case cases[] = {
+      {true, "\xC3\xA9", 16, "\xE9", 0, 2}, {true, "\xC3\xBF", 16, "\xFF", 0, 2}, {true, "\xC4\x80", 16, "", -2, 0},
+      {true, "a\xE2\x82\xAC", 16, "a", -2, 1}, {true, "\xE0\x83\xA9", 16, "\xE9", 0, 3},  // overlong forms pass
+      {true, "\xF0\x80\x83\xA9", 16, "\xE9", 0, 4}, {true, "ab\xC3", 16, "ab", 0, 2}, {true, "\xE2\x82", 16, "", 0, 0},
+      {true, "\x80", 16, "", -2, 0}, {true, "\xF8\x80", 16, "", -2, 0}, {true, "\xC3\x41", 16, "", -2, 0},
+      {true, "\xC3\xC3", 16, "", -2, 0}, {true, "abc", 2, "ab", 0, 2}, {true, "a\xC3\xA9", 1, "a", 0, 1},
+      {false, "A\x7F\x80\xE9\xFF", 16, "A\x7F\xC2\x80\xC3\xA9\xC3\xBF", 0, 5},
+      {false, "A\x7F\x80\xE9\xFF", 3, "A\x7F", 0, 2}, {false, "A\x7F\x80\xE9\xFF", 4, "A\x7F\xC2\x80", 0, 3}};
+  for (const Case& c : cases) {
+    std::uint8_t out[16];
+    std::int32_t room = c.room, count = static_cast<std::int32_t>(c.input.size());
+    const auto* in = reinterpret_cast<const std::uint8_t*>(c.input.data());
+    int status = c.decode ? Utf8ToLatin1(out, &room, in, &count) : Latin1ToUtf8(out, &room, in, &count);
+    EXPECT_EQ(std::make_tuple(std::string(reinterpret_cast<char*>(out), room), status, count),
+              std::make_tuple(c.output, c.status, c.consumed)) << c.input << " into " << c.room;
+  }
+}
+
+// Runs the operations (i insert, r rewind, a advance, x remove, k remove keeping the following,
+// e empty, n new) and tells the texts, the current one, the index, the count and the last one.
+std::string AfterOperations(const std::string& operations) {
+  TextList list;
+  TextListNew(list);
+  char label = 'A';
+  for (char op : operations) {
+    if (op == 'i' && TextListInsert(list)) TextListCurrent(list) = std::string(1, label++);
+    if (op == 'r') TextListRewind(list);
+    if (op == 'a') TextListAdvance(list);
+    if (op == 'x' || op == 'k') TextListRemoveCurrent(list, op == 'k');
+    if (op == 'e') TextListEmpty(list);
+    if (op == 'n') TextListNew(list);
+  }
+  std::string state;
+  for (TextListElement* e = list.header->first; e; e = e->next) state += e->text;
+  state += " " + TextListCurrent(list) + " " + std::to_string(list.header->index) + " " +
+           std::to_string(list.header->count) + " " + (list.header->last ? list.header->last->text : "-");
+  TextListDispose(list);
+  return state;
+}
+
+TEST(TextListTest, CursorRules) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"aa", "  0 0 -"}, {"iii", "ABC C 3 3 C"},
+      {"iiiraaaai", "ABCD D 4 4 D"},  // at the end C stays current, so the insert appends
+      {"iiri", "CAB C 1 3 B"},        // after a rewind: at the head
+      {"iiiraax", "AC A 1 2 C"}, {"iiirax", "BC  0 2 C"}, {"iiirak", "BC B 1 2 C"}, {"iiix", "AB B 2 2 B"},
+      {"ixi", "B B 1 1 B"}, {"iirx", "AB  0 2 B"}, {"iiiei", "D D 1 1 D"}, {"iin", "  0 0 -"}};
+  for (const auto& [operations, state] : cases) EXPECT_EQ(AfterOperations(operations), state) << operations;
+}
+
+TEST(RandomTest, SeedZeroSequenceAndRangeEnds) {
+  SeedRandom(0);
+  EXPECT_EQ(RandomUpTo(800), 436);
+  EXPECT_EQ(RandomUpTo(0), 0);  // these two still take their steps
+  EXPECT_EQ(RandomUpTo(-1), INT32_MIN);
+  EXPECT_EQ(RandomUpTo(600), 227);
+  std::int32_t lowest = 800, highest = 0;
+  for (int i = 0; i < 20000; ++i) {
+    lowest = std::min(lowest, RandomUpTo(800));
+    highest = std::max(highest, RandomUpTo(800));
+  }
+  EXPECT_EQ(std::make_pair(lowest, highest), std::make_pair(0, 800));
+}
+
+}  // namespace
