@@ -45,10 +45,15 @@ stop_display() {
   tackpad_xvfb_pid=""
 }
 
-# Which Windows build this machine can run: i686 (the product), or x86_64 where the kernel
+# Which Windows build runs under Wine here: i686 (the product), or x86_64 where the kernel
 # was booted with 32-bit emulation off and Wine can only run 64-bit programs.
+# TACKPAD_WINE_ARCH=x86_64 picks the 64-bit flavour on a machine that could run both.
 windows_arch() {
-  if /usr/lib/wine/wine --version >/dev/null 2>&1; then echo i686; else echo x86_64; fi
+  case "${TACKPAD_WINE_ARCH:-}" in
+    i686 | x86_64) echo "$TACKPAD_WINE_ARCH" ;;
+    "") if /usr/lib/wine/wine --version >/dev/null 2>&1; then echo i686; else echo x86_64; fi ;;
+    *) echo "TACKPAD_WINE_ARCH is i686 or x86_64, not $TACKPAD_WINE_ARCH" >&2; return 1 ;;
+  esac
 }
 
 tackpad_wineserver() {

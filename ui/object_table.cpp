@@ -79,17 +79,6 @@ ObjectTable* CreateObjectTable(std::int32_t entrySize, std::int32_t growthStep, 
   return table;
 }
 
-void DestroyObjectTable(ObjectTable* table) {
-  if (!table) return;
-  while (table->listHead) {
-    ObjectNode* node = table->listHead;
-    table->listHead = node->older;
-    ReleaseBytes(node);
-  }
-  ReleaseBytes(table->slots);
-  ReleaseBytes(table);
-}
-
 void* ClaimEntry(ObjectTable* table, ObjectNumber number) {
   if (number == AnyNumber) return ClaimListedEntry(table);
   if (number < 0) return nullptr;

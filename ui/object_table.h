@@ -23,9 +23,8 @@ struct ObjectTable {
 };
 
 // Every entry begins with the native handle of its object; a zero handle means free.
+// Tables live as long as the process.
 ObjectTable* CreateObjectTable(std::int32_t entrySize, std::int32_t growthStep, ReuseHook reuseHook);
-// Tables live as long as the process; tests hand theirs back here.
-void DestroyObjectTable(ObjectTable* table);
 
 // Null when the table cannot grow or a node cannot be had.
 void* ClaimEntry(ObjectTable* table, ObjectNumber number);

@@ -17,8 +17,7 @@ HWND OwnerOf(ObjectNumber number) {
   return entry ? *entry : nullptr;
 }
 
-}  // namespace
-
+// The record every shell call starts from: the first, 88-byte version of the structure.
 NOTIFYICONDATAA TrayIconData(HWND window, ObjectNumber number, UINT flags, const char* tip) {
   NOTIFYICONDATAA data;
   std::memset(&data, 0, sizeof data);
@@ -30,6 +29,8 @@ NOTIFYICONDATAA TrayIconData(HWND window, ObjectNumber number, UINT flags, const
   if (tip) std::strncpy(data.szTip, tip, 63);  // the first version's field holds 64 bytes
   return data;
 }
+
+}  // namespace
 
 void StartTray() { trayTable = CreateObjectTable(sizeof(HWND), 16, TrayIconRemove); }
 

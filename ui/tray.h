@@ -14,6 +14,3 @@ std::intptr_t TrayIconAdd(ObjectNumber number, HWND window, HICON icon);
 // The first 63 bytes of the text; returns the shell's answer.
 int TrayIconSetTip(ObjectNumber number, const char* text);
 void TrayIconRemove(ObjectNumber number);
-
-// The record every shell call starts from: the first, 88-byte version of the structure.
-NOTIFYICONDATAA TrayIconData(HWND window, ObjectNumber number, UINT flags, const char* tip);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "memory.h"
@@ -7,111 +8,92 @@
 
 namespace {
 
-struct Entry {
-  void* handle;  // non-zero while in use, as in every table of the layer
+struct Entry {  // as in every table of the layer, a non-zero handle first marks it in use
+  void* handle;
   int value;
 };
 
-std::vector<ObjectNumber> hookCalls;
-ObjectTable* hookedTable = nullptr;
+std::vector<ObjectNumber> hooked;
+ObjectTable* tables[8];  // never freed, like the layer's own
+ObjectTable* current = nullptr;
 
-// Behaves like the layer's hooks: destroys the object that has the number, if any.
+// Like the layer's hooks: destroys whatever has the number.
 void RemoveOnReuse(ObjectNumber number) {
-  hookCalls.push_back(number);
-  if (FindEntry(hookedTable, number)) ReleaseEntry(hookedTable, number);
+  hooked.push_back(number);
+  ReleaseEntry(current, number);
 }
 
-class ObjectTableTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    hookCalls.clear();
-    table = hookedTable = CreateObjectTable(sizeof(Entry), 16, RemoveOnReuse);
-    ASSERT_NE(table, nullptr);
-  }
-  void TearDown() override {
-    FailAllocationsAfter(-1);
-    DestroyObjectTable(table);
-  }
-  Entry* Claim(ObjectNumber number, int value) {
-    auto* entry = static_cast<Entry*>(ClaimEntry(table, number));
-    if (entry) *entry = Entry{entry, value};
-    return entry;
-  }
-  std::vector<int> Walk(bool releaseEach = false) {
-    std::vector<int> values;
-    StartWalk(table);
-    ObjectNumber number = 0;
-    while (auto* entry = static_cast<Entry*>(NextInWalk(table, &number))) {
-      values.push_back(entry->value);
-      if (releaseEach) ReleaseEntry(table, number);
-    }
-    return values;
-  }
-  ObjectTable* table = nullptr;
-};
-
-ObjectNumber NameOf(Entry* entry) { return reinterpret_cast<ObjectNumber>(entry); }
-
-TEST_F(ObjectTableTest, GrowsPastTheLargestNumberAndFindsOnlyEntriesInUse) {
-  Claim(3, 30);
-  ClaimEntry(table, 4);  // claimed but never given a handle: stays free
-  ASSERT_NE(Claim(1000, 7), nullptr);
-  EXPECT_EQ(table->capacity, 1016);
-  for (ObjectNumber n = 0; n < 1000; ++n) {
-    if (n == 3) continue;
-    ASSERT_EQ(FindEntry(table, n), nullptr) << n;
-  }
-  EXPECT_EQ(static_cast<Entry*>(FindEntry(table, 3))->value, 30);
-  EXPECT_EQ(static_cast<Entry*>(FindEntry(table, 1000))->value, 7);
-  EXPECT_EQ(FindEntry(table, 5000), nullptr);
-  ReleaseEntry(table, 3);
-  ReleaseEntry(table, 123456);  // nothing there: nothing happens
-  EXPECT_EQ(FindEntry(table, 3), nullptr);
+void NewTable(int at) {
+  hooked.clear();
+  current = tables[at] = CreateObjectTable(sizeof(Entry), 16, RemoveOnReuse);
 }
 
-TEST_F(ObjectTableTest, ReuseHookReplacesTheOldObjectButNotForAnyNumber) {
-  Claim(5, 1);
-  Entry* second = Claim(5, 2);
-  EXPECT_EQ(hookCalls, (std::vector<ObjectNumber>{5, 5}));
-  EXPECT_EQ(FindEntry(table, 5), second);
-  Claim(AnyNumber, 3);
-  EXPECT_EQ(hookCalls.size(), 2u);
-  EXPECT_EQ(Walk(), (std::vector<int>{2, 3}));
+Entry* Claim(ObjectNumber number, int value, bool givesHandle = true) {
+  auto* entry = static_cast<Entry*>(ClaimEntry(current, number));
+  if (entry && givesHandle) *entry = Entry{entry, value};
+  return entry;
 }
 
-TEST_F(ObjectTableTest, WalkGoesByNumberThenOldestListedFirstAndSurvivesReleases) {
-  Entry* listed = Claim(AnyNumber, 100);
-  Claim(3, 3);
-  Entry* middle = Claim(AnyNumber, 101);
-  Claim(1, 1);
-  Claim(AnyNumber, 102);
-  EXPECT_EQ(FindEntry(table, NameOf(listed)), listed);
-  EXPECT_EQ(table->capacity, 16);
-  EXPECT_EQ(Walk(), (std::vector<int>{1, 3, 100, 101, 102}));
-
-  StartWalk(table);
+// The values in walk order; each entry is found again under the number the walk gives.
+std::vector<int> Walk(bool releaseEach = false) {
+  std::vector<int> values;
+  StartWalk(current);
   ObjectNumber number = 0;
-  for (int i = 0; i < 3; ++i) NextInWalk(table, &number);
-  ReleaseEntry(table, NameOf(middle));  // the cursor stood on it
-  EXPECT_EQ(static_cast<Entry*>(NextInWalk(table, &number))->value, 102);
-  EXPECT_EQ(FindEntry(table, NameOf(middle)), nullptr);
-  ReleaseEntry(table, NameOf(middle));  // a second release finds nothing to free
-
-  EXPECT_EQ(Walk(true), (std::vector<int>{1, 3, 100, 102}));
-  EXPECT_TRUE(Walk().empty());
-  EXPECT_EQ(table->listHead, nullptr);
+  while (auto* entry = static_cast<Entry*>(NextInWalk(current, &number))) {
+    EXPECT_EQ(FindEntry(current, number), entry);
+    values.push_back(entry->value);
+    if (releaseEach) ReleaseEntry(current, number);
+  }
+  return values;
 }
 
-TEST_F(ObjectTableTest, RefusedMemoryOrOversizedNumbersLeaveTheTableAsItWas) {
-  Claim(2, 2);
-  FailAllocationsAfter(0);
-  EXPECT_EQ(ClaimEntry(table, 500), nullptr);
-  EXPECT_EQ(ClaimEntry(table, AnyNumber), nullptr);
-  FailAllocationsAfter(-1);
-  EXPECT_EQ(ClaimEntry(table, ObjectNumber{INT32_MAX}), nullptr);
-  EXPECT_EQ(table->capacity, 16);
-  EXPECT_EQ(hookCalls.size(), 1u);  // a refused claim calls no hook
-  EXPECT_EQ(Walk(), (std::vector<int>{2}));
+TEST(ObjectTableTest, ClaimsGrowReplaceAndWalkInOrder) {
+  const ObjectNumber any = AnyNumber;
+  const struct {
+    const char* rule;
+    std::vector<ObjectNumber> numbers;  // claimed in order, with values 1, 2, 3...
+    bool lastGetsNoHandle;              // as when its platform object fails to come into being
+    long allocations;                   // that succeed before all fail; -1: no limit
+    std::vector<int> walk;
+    int capacity;
+    std::vector<ObjectNumber> hooked;
+  } cases[] = {
+      {"growing to a number leaves the rest free", {3, 1000, 7, 4}, true, -1, {1, 3, 2}, 1016, {3, 1000, 7, 4}},
+      {"a numbered claim replaces the holder", {5, 5, any}, false, -1, {2, 3}, 16, {5, 5}},
+      {"numbers ascending, then listed oldest first", {any, 3, any, 1, any}, false, -1, {4, 2, 1, 3, 5}, 16, {3, 1}},
+      {"refusals change nothing", {2, 500, any, INT32_MAX, -5}, false, 0, {1}, 16, {2}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.rule);
+    NewTable(&c - cases);
+    FailAllocationsAfter(c.allocations);
+    for (std::size_t at = 0; at < c.numbers.size(); ++at) {
+      Claim(c.numbers[at], static_cast<int>(at) + 1, !c.lastGetsNoHandle || at + 1 < c.numbers.size());
+    }
+    FailAllocationsAfter(-1);
+    EXPECT_EQ(Walk(), c.walk);
+    EXPECT_EQ(current->capacity, c.capacity);
+    EXPECT_EQ(hooked, c.hooked);
+    for (ObjectNumber free : {0, 4, 999, 5000}) EXPECT_EQ(FindEntry(current, free), nullptr) << free;
+  }
+}
+
+TEST(ObjectTableTest, AWalkSurvivesReleasingWhatItReturnedOrStandsOn) {
+  NewTable(7);
+  Claim(AnyNumber, 1);
+  Claim(3, 2);
+  auto middle = reinterpret_cast<ObjectNumber>(Claim(AnyNumber, 3));
+  Claim(AnyNumber, 4);
+  StartWalk(current);
+  ObjectNumber number = 0;
+  NextInWalk(current, &number);
+  NextInWalk(current, &number);  // the cursor now stands on `middle`
+  ReleaseEntry(current, middle);
+  ReleaseEntry(current, middle);  // a second release finds nothing
+  EXPECT_EQ(static_cast<Entry*>(NextInWalk(current, &number))->value, 4);
+  EXPECT_EQ(Walk(true), (std::vector<int>{2, 1, 4}));  // as the shutdown operations do
+  EXPECT_TRUE(Walk().empty());
+  EXPECT_EQ(current->listHead, nullptr);
 }
 
 }  // namespace
