@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "commands.h"
 #include "driver.h"
+#include "note.h"
 
 namespace {
 
@@ -44,14 +46,14 @@ ULONGLONG WriteTime(const std::string& path) {
 }
 
 HWND NoteWindow(const RunningApp& app, int number) {
-  return ProcessWindow(app.process.dwProcessId, ("WindowClass_" + std::to_string(number)).c_str());
+  return WaitForWindow(app.process.dwProcessId, ("WindowClass_" + std::to_string(number)).c_str(), 0);
 }
 
 // Starts the program on `notes` notes; returns the milliseconds until the last one shows.
 double StartOn(const Place& place, int notes, RunningApp& app) {
   WriteBytes(InPlace(place, "Settings.ini"), NotesFile(notes));
   LARGE_INTEGER start = Now();
-  if (!StartApp(place, app)) return -1;
+  if (!StartApp(TACKPAD_EXE, place, "WindowClass_1000", app)) return -1;
   int last = 2 * notes - 1;
   if (notes > 0) WaitUntil([&] { HWND note = NoteWindow(app, last); return note && IsWindowVisible(note); }, 600000);
   LARGE_INTEGER shown = Now();
@@ -64,7 +66,7 @@ double StartOn(const Place& place, int notes, RunningApp& app) {
 double TimedCommand(const RunningApp& app, HWND window, int item, const std::string& path) {
   ULONGLONG before = WriteTime(path);
   LARGE_INTEGER start = Now();
-  PostMenuItem(window, item);
+  PostCommand(window, item);
   for (DWORD begun = GetTickCount(); WriteTime(path) == before && GetTickCount() - begun < 60000;) Sleep(1);
   LARGE_INTEGER written = Now();
   Ping(app);
@@ -76,12 +78,12 @@ void ReportLatency(int notes) {
   RunningApp app;
   StartOn(place, notes, app);
   std::vector<double> times;
-  for (int i = 0; i < 40; ++i) times.push_back(TimedCommand(app, NoteWindow(app, 1), 15, InPlace(place, "Settings.ini")));
+  for (int i = 0; i < 40; ++i) times.push_back(TimedCommand(app, NoteWindow(app, 1), OnTopItem, InPlace(place, "Settings.ini")));
   std::sort(times.begin(), times.end());
   std::printf("On Top, %4d notes: median %.1f ms, 90th percentile %.1f ms (40 commands)\n", notes,
               times[times.size() / 2], times[times.size() * 9 / 10]);
   DWORD code;
-  ExitApp(app, &code);
+  ExitApp(app, ExitItem, &code);
 }
 
 void ReportStartUp() {
@@ -89,12 +91,12 @@ void ReportStartUp() {
   RunningApp app;
   double none = StartOn(place, 0, app);
   DWORD code;
-  ExitApp(app, &code);
+  ExitApp(app, ExitItem, &code);
   const int notes = 200;
   double all = StartOn(place, notes, app);
   std::printf("Start-up: %.0f ms without notes, %.0f ms to the last of %d notes: %.2f ms per note beyond the 100 ms pause\n",
               none, all, notes, (all - none - 100.0 * (notes - 1)) / notes);
-  ExitApp(app, &code);
+  ExitApp(app, ExitItem, &code);
 }
 
 void ReportHideAll() {
@@ -102,7 +104,7 @@ void ReportHideAll() {
   RunningApp app;
   const int notes = 500;
   StartOn(place, notes, app);
-  double took = TimedCommand(app, app.owner, 300, InPlace(place, "Settings.ini"));
+  double took = TimedCommand(app, app.owner, HideAllItem, InPlace(place, "Settings.ini"));
   std::string file;
   ReadBytes(InPlace(place, "Settings.ini"), file);
   int hidden = 0;
@@ -110,7 +112,7 @@ void ReportHideAll() {
   std::printf("Hide All Notes, %d notes: file rewritten after %.0f ms, %d groups hidden, last window hidden: %s\n",
               notes, took, hidden, IsWindowVisible(NoteWindow(app, 2 * notes - 1)) ? "no" : "yes");
   DWORD code;
-  ExitApp(app, &code);
+  ExitApp(app, ExitItem, &code);
 }
 
 // Wine reports no times or memory of another process, so the host's own figures are read:
@@ -143,18 +145,19 @@ void ReportIdleAndMemory() {
   std::string path = InPlace(place, "Settings.ini");
   long first = 0;
   for (int i = 1; i <= 1000; ++i) {
-    TimedCommand(app, NoteWindow(app, 1 + 2 * (i % 10)), i % 2 ? 15 : 14, path);
+    TimedCommand(app, NoteWindow(app, 1 + 2 * (i % 10)), i % 2 ? OnTopItem : TransparentItem, path);
     if (i == 100) first = FiguresOf(place).residentKb;
   }
   std::printf("Memory: %ld KB resident after 100 commands, %ld KB after 1000\n", first, FiguresOf(place).residentKb);
   DWORD code;
-  ExitApp(app, &code);
+  ExitApp(app, ExitItem, &code);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string only = argc > 1 ? argv[1] : "";
+  LeaveWindowsUnmanaged("Tackpad.exe");
   if (only.empty() || only == "latency") {
     ReportLatency(10);
     ReportLatency(1000);

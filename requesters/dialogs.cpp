@@ -45,8 +45,6 @@ std::int32_t RequestColour(std::int32_t initialColour) {
   return chosen ? static_cast<std::int32_t>(request.rgbResult) : -1;
 }
 
-const COLORREF* CustomColours() { return customColours; }
-
 LOGFONTA FontDescription(const char* faceName, std::int32_t pointSize) {
   LOGFONTA font{};
   if (faceName) lstrcpynA(font.lfFaceName, faceName, LF_FACESIZE);

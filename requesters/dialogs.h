@@ -7,9 +7,6 @@
 // The platform's colour dialog; returns the chosen 0x00BBGGRR colour, or -1 when cancelled.
 // -1 as the initial colour preselects black.
 std::int32_t RequestColour(std::int32_t initialColour);
-// The 16 custom colours offered by the colour dialog, kept for the run. Slot 0 takes each
-// call's initial colour; the others keep what the user defined.
-const COLORREF* CustomColours();
 
 // The platform's font dialog, preselecting the face (cut to 31 bytes; null or empty: none)
 // and size (0: none); colour -1 means black. Returns 1 when a font was chosen, else 0.

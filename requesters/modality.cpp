@@ -55,5 +55,3 @@ void ResumeThreadWindows() {
     record = following;
   }
 }
-
-const SuspendedWindow* SuspendedWindowList() { return suspendedHead; }

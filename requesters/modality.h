@@ -17,6 +17,3 @@ HWND ProcessForegroundWindow();
 void SuspendThreadWindows();
 // Enables again, and forgets, every window the calling thread recorded.
 void ResumeThreadWindows();
-
-// The records of every thread, newest first.
-const SuspendedWindow* SuspendedWindowList();

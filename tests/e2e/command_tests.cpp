@@ -1,221 +1,157 @@
-// Every command of a note's menu: what the window shows and exactly what the file gets.
+// Every command of the menus, in one run: what the window shows and the whole file after.
+#include <functional>
+
 #include "fixture.h"
 
 namespace {
 
-// Note 1 "Work" at (100, 120), 258 square, on top; note 3 "Other" at (500, 300), 128 square.
-std::string TwoNotes() {
+// Note 1 "Bare" (a group without keys), 3 "Work" at (100, 120), 258 square, on top; 5 "Other".
+std::string ThreeNotes() {
   std::vector<std::string> lines = GroupLines("Work", 100, 120, 258, "first\\nsecond", 0, 8252912, 0, 1, 0, 0);
   std::vector<std::string> other = GroupLines("Other", 500, 300, 128, "x", 255, 16777215, 0, 0, 0, 0);
   lines.insert(lines.end(), other.begin(), other.end());
+  lines.insert(lines.begin(), "[Bare]");
   return CrLfLines(lines);
 }
 
-class NoteCommands : public TackpadTest {
- protected:
-  void SetUp() override { ASSERT_NO_FATAL_FAILURE(LaunchAndWaitFor(TwoNotes(), 3)); }
+using NoteCommands = E2eTest;
 
-  void AnswerColour(int red, int green, int blue) {
-    HWND dialog = WaitForDialog();
-    ASSERT_NE(dialog, nullptr) << "no colour dialog";
-    ASSERT_TRUE(AnswerColourDialog(dialog, red, green, blue));
-  }
+// The note square, its title strip 16 high at row 4 and its edit area from row 25 down.
+void ExpectLayout(NoteCommands& t, int note, int size) {
+  EXPECT_EQ(Inner(t.Note(note)).cx, size);
+  EXPECT_EQ(Inner(t.Note(note)).cy, size);
+  RECT outer = Outer(t.Note(note)), strip = Outer(t.TitleStrip(note)), edit = Outer(t.EditArea(note));
+  EXPECT_EQ(std::vector<long>({strip.top - outer.top, strip.bottom - strip.top, strip.right - strip.left,
+                               edit.top - outer.top, edit.bottom - edit.top, edit.right - edit.left}),
+            std::vector<long>({4, 16, size, 25, size - 25, size}));
+}
 
-  std::string AnswerFont(const wchar_t* style, const wchar_t* size, bool underline) {
-    HWND dialog = WaitForDialog();
-    EXPECT_NE(dialog, nullptr) << "no font dialog";
-    std::string face = AnswerFontDialog(dialog, style, size, underline);
-    EXPECT_FALSE(face.empty());
-    return face;
-  }
+COLORREF PixelAt(POINT at) {
+  HDC screen = GetDC(nullptr);
+  COLORREF colour = GetPixel(screen, at.x, at.y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
 
-  void CancelDialog() {
-    HWND dialog = WaitForDialog();
-    ASSERT_NE(dialog, nullptr);
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
-  }
-
-  COLORREF PixelAt(int x, int y) {
-    HDC screen = GetDC(nullptr);
-    COLORREF colour = GetPixel(screen, x, y);
-    ReleaseDC(nullptr, screen);
-    return colour;
-  }
+struct Step {
+  const char* name;
+  int note;  // 0: the tray menu's owner window
+  int item;
+  std::function<void(NoteCommands&)> answer;  // the dialog the command opens
+  std::function<std::string(const std::string&)> file;
+  std::function<void(NoteCommands&)> window;
 };
 
-TEST_F(NoteCommands, HideNoteHidesEachNoteAndStoresItsPlaceAndHidden) {
-  std::string expected = WithKey(TwoNotes(), "Work", "Hidden", "1");
-  EXPECT_EQ(Command(1, HideNote), expected);
-  EXPECT_FALSE(IsWindowVisible(Note(1)));
-  EXPECT_TRUE(IsWindowVisible(Note(3)));
-  expected = WithKey(expected, "Other", "Hidden", "1");
-  EXPECT_EQ(Command(3, HideNote), expected);
-  EXPECT_FALSE(IsWindowVisible(Note(3)));
+std::function<std::string(const std::string&)> Set(const char* group, const char* key, std::string value) {
+  return [=](const std::string& file) { return WithKey(file, group, key, value); };
 }
 
-TEST_F(NoteCommands, RollUpTogglesBetweenTheTitleStripAndASquareOfTheWidth) {
-  std::string expected = WithKey(TwoNotes(), "Work", "Rollup", "1");
-  EXPECT_EQ(Command(1, RollUp), expected);
-  EXPECT_EQ(InnerSize(Note(1)).cx, 258);
-  EXPECT_EQ(InnerSize(Note(1)).cy, 24);
-  expected = WithKey(expected, "Other", "Rollup", "1");
-  EXPECT_EQ(Command(3, RollUp), expected);
-  EXPECT_EQ(InnerSize(Note(3)).cy, 24);
-  expected = WithKey(expected, "Work", "Rollup", "0");
-  EXPECT_EQ(Command(1, RollUp), expected);
-  EXPECT_EQ(InnerSize(Note(1)).cy, 258);
-  EXPECT_EQ(InnerSize(Note(3)).cy, 24);
-  RECT place = OuterRect(Note(1));
-  EXPECT_EQ(place.left, 100);
-  EXPECT_EQ(place.top, 120);
-}
-
-TEST_F(NoteCommands, SizesResizeWindowTitleStripAndEditAreaAndStoreTheFixedSize) {
-  struct Case {
-    int item, size, editHeight;
+std::function<std::string(const std::string&)> Hidden(const char* value) {
+  return [=](const std::string& file) {
+    return WithKey(WithKey(WithKey(file, "Bare", "Hidden", value), "Work", "Hidden", value), "Other", "Hidden", value);
   };
-  std::string expected = TwoNotes();
-  for (Case c : {Case{Small, 128, 103}, Case{Large, 388, 363}, Case{Normal, 258, 233}}) {
-    expected = WithKey(expected, "Work", "Size", std::to_string(c.size));
-    EXPECT_EQ(Command(1, c.item), expected);
-    HWND note = Note(1);
-    EXPECT_TRUE(IsWindowVisible(note));
-    EXPECT_EQ(InnerSize(note).cx, c.size);
-    EXPECT_EQ(InnerSize(note).cy, c.size);
-    RECT edit = OuterRect(EditArea(1)), strip = OuterRect(TitleStrip(1)), outer = OuterRect(note);
-    EXPECT_EQ(edit.top - outer.top, 25);
-    EXPECT_EQ(edit.bottom - edit.top, c.editHeight);
-    EXPECT_EQ(edit.right - edit.left, c.size);
-    EXPECT_EQ(strip.top - outer.top, 4);
-    EXPECT_EQ(strip.bottom - strip.top, 16);
-    EXPECT_EQ(strip.right - strip.left, c.size);
+}
+
+const auto Same = [](const std::string& file) { return file; };
+const auto NoAnswer = [](NoteCommands&) {};
+
+std::function<void(NoteCommands&)> Colour(COLORREF colour) {
+  return [=](NoteCommands& t) { EXPECT_TRUE(AnswerColour(t.Dialog("#32770"), colour)); };
+}
+
+const auto Cancel = [](NoteCommands& t) { EXPECT_TRUE(CloseDialog(t.Dialog("#32770"), IDCANCEL)); };
+
+TEST_F(NoteCommands, EachCommandChangesItsWindowAndWritesItsKeys) {
+  ASSERT_NO_FATAL_FAILURE(LaunchAndWaitFor(ThreeNotes(), 5));
+  std::string face;
+  const Step steps[] = {
+      {"roll up", 3, RollUpItem, NoAnswer, Set("Work", "Rollup", "1"),
+       [](NoteCommands& t) { EXPECT_EQ(Inner(t.Note(3)).cy, 24); EXPECT_EQ(Inner(t.Note(3)).cx, 258); }},
+      {"roll up another", 5, RollUpItem, NoAnswer, Set("Other", "Rollup", "1"),
+       [](NoteCommands& t) { EXPECT_EQ(Inner(t.Note(5)).cy, 24); }},
+      {"unroll", 3, RollUpItem, NoAnswer, Set("Work", "Rollup", "0"),
+       [](NoteCommands& t) { EXPECT_EQ(Inner(t.Note(3)).cy, 258); EXPECT_EQ(Inner(t.Note(5)).cy, 24); }},
+      {"small", 3, SmallItem, NoAnswer, Set("Work", "Size", "128"), [](NoteCommands& t) { ExpectLayout(t, 3, 128); }},
+      {"large", 3, LargeItem, NoAnswer, Set("Work", "Size", "388"), [](NoteCommands& t) { ExpectLayout(t, 3, 388); }},
+      {"normal", 3, NormalItem, NoAnswer, Set("Work", "Size", "258"), [](NoteCommands& t) { ExpectLayout(t, 3, 258); }},
+      {"transparent", 3, TransparentItem, NoAnswer, Set("Work", "Alpha", "1"),
+       [](NoteCommands& t) { EXPECT_EQ(Alpha(t.Note(3)), 144); }},
+      {"opaque", 3, TransparentItem, NoAnswer, Set("Work", "Alpha", "0"),
+       [](NoteCommands& t) { EXPECT_EQ(Alpha(t.Note(3)), 255); }},
+      {"not on top", 3, OnTopItem, NoAnswer, Set("Work", "OnTop", "0"),
+       [](NoteCommands& t) { EXPECT_FALSE(Topmost(t.Note(3))); }},
+      {"on top", 5, OnTopItem, NoAnswer, Set("Other", "OnTop", "1"),
+       [](NoteCommands& t) { EXPECT_TRUE(Topmost(t.Note(5))); }},
+      {"background", 3, BackgroundColorItem, Colour(RGB(10, 20, 200)), Set("Work", "BkgColor", "13112330"),
+       [](NoteCommands& t) {
+         RECT outer = Outer(t.Note(3));
+         EXPECT_TRUE(WaitUntil([&] { return PixelAt({outer.left + 1, outer.top + 1}) == RGB(10, 20, 200); }));
+       }},
+      {"text colour", 3, TextColorItem, Colour(RGB(0, 128, 0)), Set("Work", "FrontColor", "32768"), NoAnswer},
+      {"font", 3, TextFontItem,
+       [&](NoteCommands& t) { face = AnswerFont(t.Dialog("#32770"), L"Bold Italic", L"12", true); },
+       [&](const std::string& file) {
+         return WithKey(WithKey(WithKey(file, "Work", "Font", face), "Work", "FontSize", "12"), "Work", "FontStyle",
+                        "772");
+       },
+       NoAnswer},
+      {"background cancelled", 5, BackgroundColorItem, Cancel, Same, NoAnswer},
+      {"text colour cancelled", 5, TextColorItem, Cancel, Same, NoAnswer},
+      {"font cancelled", 5, TextFontItem, Cancel, Same, NoAnswer},
+      {"hide all", 0, HideAllItem, NoAnswer, Hidden("1"),
+       [](NoteCommands& t) {
+         for (int note : {1, 3, 5}) EXPECT_FALSE(IsWindowVisible(t.Note(note))) << note;
+       }},
+      {"show all", 0, ShowAllItem, NoAnswer, Hidden("0"),
+       [](NoteCommands& t) {
+         for (int note : {1, 3, 5}) EXPECT_TRUE(IsWindowVisible(t.Note(note))) << note;
+         EXPECT_FALSE(IsWindowVisible(t.app.owner));
+       }},
+      {"hide", 5, HideNoteItem, NoAnswer, Set("Other", "Hidden", "1"),
+       [](NoteCommands& t) { EXPECT_FALSE(IsWindowVisible(t.Note(5))); EXPECT_TRUE(IsWindowVisible(t.Note(3))); }},
+      {"delete", 5, DeleteNoteItem, NoAnswer, [](const std::string& file) { return WithoutGroup(file, "Other"); },
+       [](NoteCommands& t) { EXPECT_EQ(t.Note(5), nullptr); }},
+  };
+  std::string expected = ThreeNotes();
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    std::string before = File();
+    PostCommand(step.note ? Note(step.note) : app.owner, step.item);
+    step.answer(*this);
+    expected = step.file(expected);
+    if (expected == before) ASSERT_NO_FATAL_FAILURE(Barrier());
+    EXPECT_EQ(expected == before ? File() : FileAfterChange(before), expected);
+    step.window(*this);
   }
+  // Three notes loaded put the counter at 7; the deletion of note 5 leaves it there.
+  NewNoteTitled("Next");
+  EXPECT_NE(Note(9), nullptr);
+  EXPECT_EQ(Note(7), nullptr);
 }
 
-TEST_F(NoteCommands, TransparentTwiceLeavesTheNoteOpaqueAndAlphaZero) {
-  std::string expected = WithKey(TwoNotes(), "Work", "Alpha", "1");
-  EXPECT_EQ(Command(1, Transparent), expected);
-  EXPECT_EQ(AlphaOf(Note(1)), 144);
-  EXPECT_EQ(Command(1, Transparent), WithKey(expected, "Work", "Alpha", "0"));
-  EXPECT_EQ(AlphaOf(Note(1)), 255);
-}
-
-TEST_F(NoteCommands, OnTopStartsFromTheLoadedStateOfEachNote) {
-  ASSERT_TRUE(IsTopmost(Note(1)));
-  ASSERT_FALSE(IsTopmost(Note(3)));
-  std::string expected = WithKey(TwoNotes(), "Work", "OnTop", "0");
-  EXPECT_EQ(Command(1, OnTop), expected);
-  EXPECT_FALSE(IsTopmost(Note(1)));
-  EXPECT_EQ(Command(3, OnTop), WithKey(expected, "Other", "OnTop", "1"));
-  EXPECT_TRUE(IsTopmost(Note(3)));
-}
-
-TEST_F(NoteCommands, SaveNoteStoresTypedLinesJoinedByBackslashN) {
-  HWND edit = EditArea(1);
-  EXPECT_EQ(TextOf(edit), "first\r\nsecond");
-  PostMenuItem(Note(1), SelectAll);
-  TypeText(edit, "ab");
-  PressKey(edit, VK_RETURN);
-  TypeText(edit, "cd");
-  ASSERT_TRUE(WaitUntil([&] { return TextOf(edit) == "ab\r\ncd"; })) << TextOf(edit);
-  EXPECT_EQ(Command(1, SaveNote), WithKey(TwoNotes(), "Work", "Text", "ab\\ncd"));
-  // A tab is stored as a blank; a trailing line break survives.
-  PostMenuItem(Note(1), SelectAll);
+TEST_F(NoteCommands, TypedTextIsStoredBySaveNoteAndTheEditingItemsWriteNothing) {
+  ASSERT_NO_FATAL_FAILURE(LaunchAndWaitFor(ThreeNotes(), 5));
+  HWND edit = EditArea(3);
+  PostCommand(Note(3), SelectAllItem);
+  PostCommand(Note(3), CopyItem);
+  ASSERT_NO_FATAL_FAILURE(Barrier());
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  HANDLE data = GetClipboardData(CF_TEXT);
+  EXPECT_STREQ(data ? static_cast<const char*>(GlobalLock(data)) : "", "first\r\nsecond");
+  if (data) GlobalUnlock(data);
+  CloseClipboard();
+  PostCommand(Note(3), CutItem);
+  ASSERT_TRUE(WaitUntil([&] { return TextOf(edit).empty(); }));
+  PostCommand(Note(3), PasteItem);
+  ASSERT_TRUE(WaitUntil([&] { return TextOf(edit).rfind("first\r\nsecond", 0) == 0; })) << TextOf(edit);
+  EXPECT_EQ(File(), ThreeNotes());
+  PostCommand(Note(3), SelectAllItem);
   TypeText(edit, "a\tb");
   PressKey(edit, VK_RETURN);
-  ASSERT_TRUE(WaitUntil([&] { return TextOf(edit) == "a\tb\r\n"; })) << TextOf(edit);
-  EXPECT_EQ(Command(1, SaveNote), WithKey(TwoNotes(), "Work", "Text", "a b\\n"));
-}
-
-TEST_F(NoteCommands, EditingCommandsWorkOnTheEditAreaAndWriteNothing) {
-  HWND edit = EditArea(1);
-  ASSERT_NO_FATAL_FAILURE(CommandWritingNothing(1, SelectAll));
-  DWORD_PTR selection = 0;
-  SendMessageTimeoutA(edit, EM_GETSEL, 0, 0, SMTO_NORMAL, 5000, &selection);
-  EXPECT_EQ(LOWORD(selection), 0);
-  EXPECT_EQ(HIWORD(selection), 13);  // "first", a line break, "second"
-  ASSERT_NO_FATAL_FAILURE(CommandWritingNothing(1, Copy));
-  EXPECT_EQ(ClipboardText(), "first\r\nsecond");
-  SetClipboardText("pasted");
-  ASSERT_NO_FATAL_FAILURE(CommandWritingNothing(1, Paste));
-  EXPECT_EQ(TextOf(edit), "pasted");
-  ASSERT_NO_FATAL_FAILURE(CommandWritingNothing(1, SelectAll));
-  ASSERT_NO_FATAL_FAILURE(CommandWritingNothing(1, Cut));
-  EXPECT_EQ(TextOf(edit), "");
-  EXPECT_EQ(ClipboardText(), "pasted");
-}
-
-TEST_F(NoteCommands, ColoursComeFromTheDialogAndACancelChangesNothing) {
-  PostMenuItem(Note(1), BackgroundColor);
-  ASSERT_NO_FATAL_FAILURE(AnswerColour(10, 20, 200));
-  std::string expected = WithKey(TwoNotes(), "Work", "BkgColor", std::to_string(RGB(10, 20, 200)));
-  EXPECT_EQ(FileAfterChange(TwoNotes()), expected);
-  RECT outer = OuterRect(Note(1));
-  EXPECT_TRUE(WaitUntil([&] { return PixelAt(outer.left + 1, outer.top + 1) == RGB(10, 20, 200); }));
-
-  std::string before = File();
-  PostMenuItem(Note(1), TextColor);
-  ASSERT_NO_FATAL_FAILURE(AnswerColour(0, 128, 0));
-  expected = WithKey(expected, "Work", "FrontColor", std::to_string(RGB(0, 128, 0)));
-  EXPECT_EQ(FileAfterChange(before), expected);
-
-  for (int item : {BackgroundColor, TextColor}) {
-    PostMenuItem(Note(3), item);
-    ASSERT_NO_FATAL_FAILURE(CancelDialog());
-    ASSERT_NO_FATAL_FAILURE(Barrier());
-    EXPECT_EQ(File(), expected);
-  }
-}
-
-TEST_F(NoteCommands, TextFontComesFromTheDialogAndACancelChangesNothing) {
-  PostMenuItem(Note(1), TextFont);
-  std::string face = AnswerFont(L"Bold Italic", L"12", true);
-  std::string expected = WithKey(WithKey(WithKey(TwoNotes(), "Work", "Font", face), "Work", "FontSize", "12"),
-                                 "Work", "FontStyle", std::to_string(0x100 | 0x200 | 0x4));
-  EXPECT_EQ(FileAfterChange(TwoNotes()), expected);
-  PostMenuItem(Note(3), TextFont);
-  face = AnswerFont(L"Regular", L"8", false);
-  std::string both =
-      WithKey(WithKey(WithKey(expected, "Other", "Font", face), "Other", "FontSize", "8"), "Other", "FontStyle", "0");
-  EXPECT_EQ(FileAfterChange(expected), both);
-
-  PostMenuItem(Note(1), TextFont);
-  ASSERT_NO_FATAL_FAILURE(CancelDialog());
-  ASSERT_NO_FATAL_FAILURE(Barrier());
-  EXPECT_EQ(File(), both);
-}
-
-TEST_F(NoteCommands, DeleteNoteRemovesExactlyItsGroupAndNumbersAreNotReused) {
-  std::string expected = WithoutGroup(TwoNotes(), "Other");
-  EXPECT_EQ(Command(3, DeleteNote), expected);
-  EXPECT_EQ(Note(3), nullptr);
-  EXPECT_TRUE(IsWindowVisible(Note(1)));
-  // Two notes loaded put the counter at 5; the deletion leaves it there.
-  NewNoteTitled("Next");
-  EXPECT_NE(Note(7), nullptr);
-  EXPECT_EQ(Note(5), nullptr);
-  EXPECT_EQ(TextOf(TitleStrip(7)), "Next");
-}
-
-TEST_F(NoteCommands, HideAllAndShowAllTouchEveryWindowAndEveryGroup) {
-  // A group without keys becomes a note too: 0 pixels square at (0, 0).
-  std::string file = CrLfLines({"[Bare]"}) + TwoNotes();
-  KillApp(app);
-  ASSERT_NO_FATAL_FAILURE(LaunchAndWaitFor(file, 5));
-  std::string hidden = WithKey(WithKey(WithKey(file, "Bare", "Hidden", "1"), "Work", "Hidden", "1"), "Other",
-                               "Hidden", "1");
-  std::string before = File();
-  PostMenuItem(app.owner, HideAll);
-  EXPECT_EQ(FileAfterChange(before), hidden);
-  for (int note : {3, 5}) EXPECT_FALSE(IsWindowVisible(Note(note))) << note;
-  EXPECT_FALSE(IsWindowVisible(app.owner));
-  PostMenuItem(app.owner, ShowAll);
-  std::string shown = WithKey(WithKey(WithKey(file, "Bare", "Hidden", "0"), "Work", "Hidden", "0"), "Other",
-                              "Hidden", "0");
-  EXPECT_EQ(FileAfterChange(hidden), shown);
-  for (int note : {1, 3, 5}) EXPECT_TRUE(IsWindowVisible(Note(note))) << note;
-  EXPECT_FALSE(IsWindowVisible(app.owner));
+  TypeText(edit, "cd");
+  PressKey(edit, VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return TextOf(edit) == "a\tb\r\ncd\r\n"; })) << TextOf(edit);
+  EXPECT_EQ(Command(3, SaveNoteItem), WithKey(ThreeNotes(), "Work", "Text", "a b\\ncd\\n"));
 }
 
 }  // namespace

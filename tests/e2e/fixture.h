@@ -4,60 +4,54 @@
 #include <string>
 #include <vector>
 
+#include "commands.h"
 #include "driver.h"
+#include "note.h"
 
-// Menu items and classes as the program shows them to the platform.
-enum : int {
-  HideNote = 1, RollUp, BackgroundColor, TextColor, TextFont, SaveNote, Small, Normal, Large,
-  Cut, Copy, Paste, SelectAll, Transparent, OnTop, DeleteNote,
-  NewNote = 100, ShowAll = 200, HideAll = 300, About = 400, Exit = 500
-};
-
-// One run of the program in a directory of its own, ended (killed if need be) at TearDown.
-class TackpadTest : public ::testing::Test {
- protected:
+// One run of the real program in a folder of its own, ended at TearDown.
+class E2eTest : public ::testing::Test {
+ public:
   void TearDown() override;
-
-  // Starts the program where "Settings.ini" holds `settings`, or where there is none.
-  void Launch(const std::string& settings);
-  void Launch();
-  // ...and waits until note `lastNote` is shown and the loop takes events.
+  // Starts the program where "Settings.ini" holds `settings` (none when `settings` is null).
+  void Launch(const char* settings);
+  void Launch(const std::string& settings) { Launch(settings.c_str()); }
+  // ...and waits until note `lastNote` has been loaded and the loop takes events.
   void LaunchAndWaitFor(const std::string& settings, int lastNote);
   void Relaunch();
+  // Until loading let go of the file, which must exist.
+  bool WaitForLoad();
+  // "Exit", which must end the program with code 0.
   void Exit();
 
-  std::string SettingsPath() const { return InPlace(dir, "Settings.ini"); }
-  bool HasFile() const;
   std::string File() const;
-  // Waits until the file differs from `before`, then until the program is back in its loop.
+  bool HasFile() const;
+  // Waits until the file differs from `before`, then until the program takes events again.
   std::string FileAfterChange(const std::string& before);
-  // Posts a menu item for a window and returns the file once rewritten.
   std::string Command(int note, int item);
   // Returns once every message posted so far has been handled.
   void Barrier();
-  // Posts an item that writes nothing and checks that the file stayed as it was.
-  void CommandWritingNothing(int note, int item);
+  // "New note..." answered with `title`; returns the file written.
+  std::string NewNoteTitled(const char* title);
 
   HWND Note(int number) const;
-  HWND TitleStrip(int number) const;
-  HWND EditArea(int number) const;
-  // Answers the title requester by typing `title` and Enter (or Escape when null).
-  void AnswerTitle(const char* title);
-  // "New note..." from the tray menu, answered with `title`; returns the new file.
-  std::string NewNoteTitled(const char* title);
-  // Waits until new note `number` is built whole (it shows its greeting).
-  void WaitForNewNote(int number);
-  HWND WaitForDialog();
+  HWND TitleStrip(int number) const { return ChildOf(Note(number), "Static"); }
+  HWND EditArea(int number) const { return ChildOf(Note(number), "RichEdit20A"); }
+  HWND Dialog(const char* className) const { return WaitForWindow(app.process.dwProcessId, className); }
 
+  std::string test;
   Place dir;
   RunningApp app;
 };
 
-// Replaces (or appends to the group) the line of `key` in `group` of an expected file.
+RECT Outer(HWND window);
+SIZE Inner(HWND window);
+bool Topmost(HWND window);
+int Alpha(HWND window);  // 255 when not translucent
+
+// A group as a note's fourteen keys, with font Tahoma 10.
+std::vector<std::string> GroupLines(const std::string& name, int x, int y, int size, const std::string& text,
+                                    int front, int back, int hidden, int onTop, int alpha, int rollup);
+// The file with `key` of `group` replaced, or appended to the group when it has none.
 std::string WithKey(const std::string& file, const std::string& group, const std::string& key,
                     const std::string& value);
 std::string WithoutGroup(const std::string& file, const std::string& group);
-std::string ValueIn(const std::string& file, const std::string& group, const std::string& key);
-// A group as the program writes a new note, less the position.
-std::vector<std::string> GroupLines(const std::string& name, int x, int y, int size, const std::string& text,
-                                    int front, int back, int hidden, int onTop, int alpha, int rollup);

@@ -1,0 +1,309 @@
+#include "driver.h"
+
+#include <algorithm>
+
+namespace {
+
+std::string WindowsSpelling(std::string unixPath) {
+  std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
+  return "Z:" + unixPath;
+}
+
+// Empties a folder, read-only files and subfolders included.
+void EmptyDirectory(const std::string& directory) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    std::string name = found.cFileName, path = directory + "\\" + name;
+    if (name == "." || name == "..") continue;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      EmptyDirectory(path);
+      RemoveDirectoryA(path.c_str());
+    } else {
+      DeleteFileA(path.c_str());
+    }
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+struct WindowSearch {
+  DWORD process;
+  const char* className;
+  std::vector<HWND> found;
+};
+
+std::string ClassOf(HWND window) {
+  char name[256] = "";
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<WindowSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->process && (!search->className || ClassOf(window) == search->className)) {
+    search->found.push_back(window);
+  }
+  return TRUE;
+}
+
+bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result = nullptr) {
+  return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 5000, result) != 0;
+}
+
+bool Gone(HWND window) { return WaitUntil([&] { return !IsWindow(window); }); }
+
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return condition();
+    Sleep(10);
+  }
+  return true;
+}
+
+Place FreshDirectory(const std::string& name) {
+  Place place{WindowsSpelling(DRIVER_WORK "/" + name), DRIVER_WORK "/" + name};
+  CreateDirectoryA(WindowsSpelling(DRIVER_WORK).c_str(), nullptr);
+  CreateDirectoryA(place.windows.c_str(), nullptr);
+  EmptyDirectory(place.windows);
+  return place;
+}
+
+std::string InPlace(const Place& place, const char* name) { return place.windows + "\\" + name; }
+
+bool ReadBytes(const std::string& path, std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bytes.clear();
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return true;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD put = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
+  CloseHandle(file);
+}
+
+std::string CrLfLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+// Wine gives no handle to wait on for a host program, so the script leaves its status in a file.
+bool RunOnHost(const std::string& command, int timeoutMs) {
+  static int commands = 0;
+  static const Place work = FreshDirectory("host-" + std::to_string(GetCurrentProcessId()));
+  const std::string name = "command" + std::to_string(++commands);
+  const std::string mark = work.unix + "/" + name + ".status";
+  WriteBytes(InPlace(work, (name + ".sh").c_str()),
+             "(" + command + ")\necho $? > " + mark + ".new; mv " + mark + ".new " + mark + "\n");
+  std::string line = "/bin/sh " + work.unix + "/" + name + ".sh";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  std::string status;
+  return WaitUntil([&] { return ReadBytes(WindowsSpelling(mark), status); }, timeoutMs) && status.rfind("0", 0) == 0;
+}
+
+bool HostMouse(POINT at, const std::string& actions) {
+  return RunOnHost("xdotool mousemove " + std::to_string(at.x) + " " + std::to_string(at.y) + " " + actions);
+}
+
+bool HostKeys(const std::string& keys) { return RunOnHost("xdotool key --delay 50 " + keys); }
+
+std::vector<HWND> ProcessWindows(DWORD process, const char* className) {
+  WindowSearch search{process, className, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND WaitForWindow(DWORD process, const char* className, int timeoutMs) {
+  std::vector<HWND> windows;
+  WaitUntil([&] { return !(windows = ProcessWindows(process, className)).empty(); }, timeoutMs);
+  return windows.empty() ? nullptr : windows.front();
+}
+
+HWND ChildOf(HWND parent, const char* className) { return FindWindowExA(parent, nullptr, className, nullptr); }
+
+std::string TextOf(HWND window) {
+  DWORD_PTR length = 0;
+  if (!Send(window, WM_GETTEXTLENGTH, 0, 0, &length)) return "";
+  std::string text(length + 1, '\0');
+  DWORD_PTR got = 0;
+  Send(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(&text[0]), &got);
+  text.resize(std::min<std::size_t>(got, length));
+  return text;
+}
+
+POINT CentreOf(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+std::vector<HWND> TrayIcons() {
+  std::vector<HWND> icons;
+  HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+  for (HWND icon = nullptr; tray && (icon = FindWindowExA(tray, icon, "__winex11_tray_icon", nullptr));) {
+    icons.push_back(icon);
+  }
+  return icons;
+}
+
+void PostCommand(HWND window, int item) { PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(item), 0); }
+
+void TypeText(HWND control, const std::string& text) {
+  for (char c : text) PostMessageA(control, WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+
+void PressKey(HWND control, WPARAM key) {
+  PostMessageA(control, WM_KEYDOWN, key, 1);
+  PostMessageA(control, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
+}
+
+bool AnswerTitle(HWND requester, const char* title) {
+  HWND field = nullptr;
+  if (!WaitUntil([&] { return (field = ChildOf(requester, "Edit")) != nullptr; })) return false;
+  if (!title) {
+    PressKey(field, VK_ESCAPE);
+    return Gone(requester);
+  }
+  // The field takes no control characters from the keyboard; such a title is put in whole.
+  const std::string text = title;
+  if (std::all_of(text.begin(), text.end(), [](char c) { return c >= ' '; })) {
+    TypeText(field, text);
+  } else {
+    Send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title));
+  }
+  if (!WaitUntil([&] { return TextOf(field) == text; })) return false;
+  PressKey(field, VK_RETURN);
+  return Gone(requester);
+}
+
+bool AnswerColour(HWND dialog, COLORREF colour) {
+  const int fields[] = {706, 707, 708};  // red, green and blue
+  const int values[] = {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
+  for (int i = 0; i < 3; ++i) {
+    const std::string digits = std::to_string(values[i]);
+    Send(GetDlgItem(dialog, fields[i]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(digits.c_str()));
+  }
+  return CloseDialog(dialog, IDOK);
+}
+
+namespace {
+
+void Choose(HWND dialog, int id, const wchar_t* label) {
+  HWND box = GetDlgItem(dialog, id);
+  SendMessageTimeoutW(box, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(label), SMTO_NORMAL,
+                      5000, nullptr);
+  Send(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+}
+
+}  // namespace
+
+std::string AnswerFont(HWND dialog, const wchar_t* style, const wchar_t* size, bool underline) {
+  const int faces = 1136, styles = 1137, sizes = 1138, underlineBox = 1041;
+  std::wstring face(LF_FACESIZE, L'\0');
+  DWORD_PTR length = 0;
+  WaitUntil([&] {
+    return SendMessageTimeoutW(GetDlgItem(dialog, faces), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(&face[0]),
+                               SMTO_NORMAL, 5000, &length) &&
+           static_cast<LRESULT>(length) > 0 && length < LF_FACESIZE;
+  });
+  face.resize(length < LF_FACESIZE ? length : 0);
+  Choose(dialog, faces, face.c_str());
+  Choose(dialog, styles, style);
+  Choose(dialog, sizes, size);
+  if (underline) {
+    HWND box = GetDlgItem(dialog, underlineBox);
+    Send(box, BM_SETCHECK, BST_CHECKED, 0);
+    Send(dialog, WM_COMMAND, MAKEWPARAM(underlineBox, BN_CLICKED), reinterpret_cast<LPARAM>(box));
+  }
+  if (!CloseDialog(dialog, IDOK)) return "";
+  return std::string(face.begin(), face.end());
+}
+
+bool CloseDialog(HWND dialog, int button) {
+  PostMessageA(dialog, WM_COMMAND, static_cast<WPARAM>(button), 0);
+  return Gone(dialog);
+}
+
+void LeaveWindowsUnmanaged(const char* program) {
+  const std::string path = std::string("Software\\Wine\\AppDefaults\\") + program + "\\X11 Driver";
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr)) return;
+  RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
+  RegCloseKey(key);
+}
+
+bool StartApp(const char* exe, const Place& place, const char* ownerClass, RunningApp& app) {
+  app.place = place;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  std::string line = std::string("\"") + exe + "\"";
+  if (!CreateProcessA(exe, &line[0], nullptr, nullptr, FALSE, 0, nullptr, place.windows.c_str(), &startup,
+                      &app.process)) {
+    return false;
+  }
+  app.owner = WaitForWindow(app.process.dwProcessId, ownerClass, 20000);
+  return app.owner != nullptr;
+}
+
+bool Ping(const RunningApp& app, int timeoutMs) {
+  return SendMessageTimeoutA(app.owner, WM_NULL, 0, 0, SMTO_NORMAL, static_cast<UINT>(timeoutMs), nullptr) != 0;
+}
+
+bool WaitForExit(RunningApp& app, DWORD* exitCode, int timeoutMs) {
+  if (!app.process.hProcess) return false;
+  if (WaitForSingleObject(app.process.hProcess, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) return false;
+  GetExitCodeProcess(app.process.hProcess, exitCode);
+  CloseHandle(app.process.hProcess);
+  CloseHandle(app.process.hThread);
+  app.process = PROCESS_INFORMATION{};
+  return true;
+}
+
+bool ExitApp(RunningApp& app, int exitItem, DWORD* exitCode) {
+  // Posted again, should the program not have been taking events yet.
+  for (int attempt = 0; attempt < 5 && app.process.hProcess; ++attempt) {
+    PostCommand(app.owner, exitItem);
+    if (WaitForExit(app, exitCode, 2000)) return true;
+  }
+  return false;
+}
+
+// Under 32-bit Wine a terminated program's handle may be signalled while its host process
+// lives on, icon and windows included: that process is found by its folder and ended too.
+bool KillApp(RunningApp& app) {
+  if (app.process.hProcess) {
+    const DWORD id = app.process.dwProcessId;
+    TerminateProcess(app.process.hProcess, 1);
+    DWORD code = 0;
+    WaitForExit(app, &code, 10000);
+    WaitUntil([&] { return ProcessWindows(id, nullptr).empty(); }, 2000);
+  }
+  if (app.place.unix.empty()) return true;
+  return RunOnHost("for i in $(seq 100); do left=0; for p in /proc/[0-9]*; do "
+                   "[ \"$(readlink $p/cwd 2>/dev/null)\" = '" + app.place.unix + "' ] && "
+                   "{ kill -9 ${p#/proc/} 2>/dev/null; left=1; }; done; [ $left = 0 ] && exit 0; sleep 0.05; "
+                   "done; exit 1");
+}
