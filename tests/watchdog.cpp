@@ -2,46 +2,27 @@
 // its name, so a hang shows as that test's failure instead of a timeout of the whole program.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdlib>
 #include <iostream>
-#include <mutex>
 #include <string>
 #include <thread>
 
-static constexpr int kHangSeconds = 60;
+static std::atomic<unsigned> testsStartedOrEnded{0};
 
-static struct Watch {  // never destroyed: the watching thread may wait on it as the program exits
-  std::mutex mutex;
-  std::condition_variable changed;
-  unsigned generation = 0;
-  std::string running;  // the test in progress, empty between tests
-}& watch = *new Watch;
-
-static void watchForever() {
-  std::unique_lock<std::mutex> lock(watch.mutex);
-  for (;;) {
-    watch.changed.wait(lock, [] { return !watch.running.empty(); });
-    if (!watch.changed.wait_for(lock, std::chrono::seconds(kHangSeconds),
-                                [seen = watch.generation] { return watch.generation != seen; })) {
-      std::cout << "\n*** " << watch.running << " hung: still running after " << kHangSeconds << " s\n" << std::flush;
-      std::_Exit(1);
-    }
-  }
-}
-
-static void mark(std::string test) {
-  std::lock_guard<std::mutex> lock(watch.mutex);
-  watch.running = std::move(test);
-  ++watch.generation;
-  watch.changed.notify_all();
-}
-
+// Each test gets a watcher of its own, which finds it still running after a minute or lets go.
 struct Watchdog : testing::EmptyTestEventListener {
-  void OnTestStart(const testing::TestInfo& t) override { mark(std::string(t.test_suite_name()) + "." + t.name()); }
-  void OnTestEnd(const testing::TestInfo&) override { mark(""); }
+  void OnTestStart(const testing::TestInfo& test) override {
+    const unsigned mine = ++testsStartedOrEnded;
+    std::thread([mine, name = std::string(test.test_suite_name()) + "." + test.name()] {
+      std::this_thread::sleep_for(std::chrono::seconds(60));
+      if (testsStartedOrEnded != mine) return;
+      std::cout << "\n*** " << name << " hung: still running after 60 s\n" << std::flush;
+      std::_Exit(1);
+    }).detach();
+  }
+  void OnTestEnd(const testing::TestInfo&) override { ++testsStartedOrEnded; }
 };
 
-static const bool installed = (testing::UnitTest::GetInstance()->listeners().Append(new Watchdog),
-                               std::thread(watchForever).detach(), true);
+static const bool installed = (testing::UnitTest::GetInstance()->listeners().Append(new Watchdog), true);

@@ -9,45 +9,10 @@ std::string WindowsSpelling(std::string unixPath) {
   return "Z:" + unixPath;
 }
 
-// Empties a folder, read-only files and subfolders included.
-void EmptyDirectory(const std::string& directory) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    std::string name = found.cFileName, path = directory + "\\" + name;
-    if (name == "." || name == "..") continue;
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      EmptyDirectory(path);
-      RemoveDirectoryA(path.c_str());
-    } else {
-      DeleteFileA(path.c_str());
-    }
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-}
-
-struct WindowSearch {
-  DWORD process;
-  const char* className;
-  std::vector<HWND> found;
-};
-
-std::string ClassOf(HWND window) {
-  char name[256] = "";
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<WindowSearch*>(context);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner == search->process && (!search->className || ClassOf(window) == search->className)) {
-    search->found.push_back(window);
-  }
-  return TRUE;
+bool Spawn(std::string line, const char* folder, PROCESS_INFORMATION& process) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  return CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &process) != 0;
 }
 
 bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result = nullptr) {
@@ -55,6 +20,13 @@ bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* re
 }
 
 bool Gone(HWND window) { return WaitUntil([&] { return !IsWindow(window); }); }
+
+void Choose(HWND dialog, int id, const wchar_t* label) {
+  HWND box = GetDlgItem(dialog, id);
+  SendMessageTimeoutW(box, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(label), SMTO_NORMAL,
+                      5000, nullptr);
+  Send(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+}
 
 }  // namespace
 
@@ -69,9 +41,7 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
 
 Place FreshDirectory(const std::string& name) {
   Place place{WindowsSpelling(DRIVER_WORK "/" + name), DRIVER_WORK "/" + name};
-  CreateDirectoryA(WindowsSpelling(DRIVER_WORK).c_str(), nullptr);
-  CreateDirectoryA(place.windows.c_str(), nullptr);
-  EmptyDirectory(place.windows);
+  RunOnHost("rm -rf '" + place.unix + "' && mkdir -p '" + place.unix + "'");
   return place;
 }
 
@@ -103,37 +73,37 @@ std::string CrLfLines(const std::vector<std::string>& lines) {
   return text;
 }
 
-// Wine gives no handle to wait on for a host program, so the script leaves its status in a file.
+// Nothing to wait on for a host program: the script leaves its status in a file.
 bool RunOnHost(const std::string& command, int timeoutMs) {
   static int commands = 0;
-  static const Place work = FreshDirectory("host-" + std::to_string(GetCurrentProcessId()));
-  const std::string name = "command" + std::to_string(++commands);
-  const std::string mark = work.unix + "/" + name + ".status";
-  WriteBytes(InPlace(work, (name + ".sh").c_str()),
+  const std::string name =
+      DRIVER_WORK "/host-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++commands);
+  const std::string mark = name + ".status";
+  CreateDirectoryA(WindowsSpelling(DRIVER_WORK).c_str(), nullptr);
+  // Wine hands out the same process numbers again: a status left by an earlier run goes first.
+  DeleteFileA(WindowsSpelling(mark).c_str());
+  WriteBytes(WindowsSpelling(name + ".sh"),
              "(" + command + ")\necho $? > " + mark + ".new; mv " + mark + ".new " + mark + "\n");
-  std::string line = "/bin/sh " + work.unix + "/" + name + ".sh";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    return false;
+  if (!Spawn("/bin/sh " + name + ".sh", nullptr, process)) return false;
+  // Wine gives a host program no process handle and leaves stale bytes in the thread handle,
+  // often a live handle of ours (such as a started Tackpad's): closing it would orphan that one.
+  if (process.hProcess) {
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
   }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
   std::string status;
   return WaitUntil([&] { return ReadBytes(WindowsSpelling(mark), status); }, timeoutMs) && status.rfind("0", 0) == 0;
 }
 
-bool HostMouse(POINT at, const std::string& actions) {
-  return RunOnHost("xdotool mousemove " + std::to_string(at.x) + " " + std::to_string(at.y) + " " + actions);
-}
-
-bool HostKeys(const std::string& keys) { return RunOnHost("xdotool key --delay 50 " + keys); }
-
 std::vector<HWND> ProcessWindows(DWORD process, const char* className) {
-  WindowSearch search{process, className, {}};
-  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  std::vector<HWND> found;
+  for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, className, nullptr));) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == process) found.push_back(window);
+  }
+  return found;
 }
 
 HWND WaitForWindow(DWORD process, const char* className, int timeoutMs) {
@@ -154,21 +124,6 @@ std::string TextOf(HWND window) {
   return text;
 }
 
-POINT CentreOf(HWND window) {
-  RECT rect{};
-  GetWindowRect(window, &rect);
-  return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-}
-
-std::vector<HWND> TrayIcons() {
-  std::vector<HWND> icons;
-  HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
-  for (HWND icon = nullptr; tray && (icon = FindWindowExA(tray, icon, "__winex11_tray_icon", nullptr));) {
-    icons.push_back(icon);
-  }
-  return icons;
-}
-
 void PostCommand(HWND window, int item) { PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(item), 0); }
 
 void TypeText(HWND control, const std::string& text) {
@@ -183,19 +138,15 @@ void PressKey(HWND control, WPARAM key) {
 bool AnswerTitle(HWND requester, const char* title) {
   HWND field = nullptr;
   if (!WaitUntil([&] { return (field = ChildOf(requester, "Edit")) != nullptr; })) return false;
-  if (!title) {
-    PressKey(field, VK_ESCAPE);
-    return Gone(requester);
-  }
+  const std::string text = title ? title : "";
   // The field takes no control characters from the keyboard; such a title is put in whole.
-  const std::string text = title;
-  if (std::all_of(text.begin(), text.end(), [](char c) { return c >= ' '; })) {
-    TypeText(field, text);
-  } else {
+  if (std::any_of(text.begin(), text.end(), [](char c) { return c < ' '; })) {
     Send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title));
+  } else {
+    TypeText(field, text);
   }
   if (!WaitUntil([&] { return TextOf(field) == text; })) return false;
-  PressKey(field, VK_RETURN);
+  PressKey(field, title ? VK_RETURN : VK_ESCAPE);
   return Gone(requester);
 }
 
@@ -208,17 +159,6 @@ bool AnswerColour(HWND dialog, COLORREF colour) {
   }
   return CloseDialog(dialog, IDOK);
 }
-
-namespace {
-
-void Choose(HWND dialog, int id, const wchar_t* label) {
-  HWND box = GetDlgItem(dialog, id);
-  SendMessageTimeoutW(box, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(label), SMTO_NORMAL,
-                      5000, nullptr);
-  Send(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
-}
-
-}  // namespace
 
 std::string AnswerFont(HWND dialog, const wchar_t* style, const wchar_t* size, bool underline) {
   const int faces = 1136, styles = 1137, sizes = 1138, underlineBox = 1041;
@@ -257,13 +197,7 @@ void LeaveWindowsUnmanaged(const char* program) {
 
 bool StartApp(const char* exe, const Place& place, const char* ownerClass, RunningApp& app) {
   app.place = place;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  std::string line = std::string("\"") + exe + "\"";
-  if (!CreateProcessA(exe, &line[0], nullptr, nullptr, FALSE, 0, nullptr, place.windows.c_str(), &startup,
-                      &app.process)) {
-    return false;
-  }
+  if (!Spawn(std::string("\"") + exe + "\"", place.windows.c_str(), app.process)) return false;
   app.owner = WaitForWindow(app.process.dwProcessId, ownerClass, 20000);
   return app.owner != nullptr;
 }
@@ -289,21 +223,4 @@ bool ExitApp(RunningApp& app, int exitItem, DWORD* exitCode) {
     if (WaitForExit(app, exitCode, 2000)) return true;
   }
   return false;
-}
-
-// Under 32-bit Wine a terminated program's handle may be signalled while its host process
-// lives on, icon and windows included: that process is found by its folder and ended too.
-bool KillApp(RunningApp& app) {
-  if (app.process.hProcess) {
-    const DWORD id = app.process.dwProcessId;
-    TerminateProcess(app.process.hProcess, 1);
-    DWORD code = 0;
-    WaitForExit(app, &code, 10000);
-    WaitUntil([&] { return ProcessWindows(id, nullptr).empty(); }, 2000);
-  }
-  if (app.place.unix.empty()) return true;
-  return RunOnHost("for i in $(seq 100); do left=0; for p in /proc/[0-9]*; do "
-                   "[ \"$(readlink $p/cwd 2>/dev/null)\" = '" + app.place.unix + "' ] && "
-                   "{ kill -9 ${p#/proc/} 2>/dev/null; left=1; }; done; [ $left = 0 ] && exit 0; sleep 0.05; "
-                   "done; exit 1");
 }

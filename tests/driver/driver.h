@@ -20,21 +20,14 @@ std::string InPlace(const Place& place, const char* name);
 bool ReadBytes(const std::string& path, std::string& bytes);
 void WriteBytes(const std::string& path, const std::string& bytes);
 std::string CrLfLines(const std::vector<std::string>& lines);
-
 // A shell command on the host, waited for; true when it ended with status 0.
 bool RunOnHost(const std::string& command, int timeoutMs = 15000);
-// Real input through the X server.
-bool HostMouse(POINT at, const std::string& actions);
-bool HostKeys(const std::string& keys);
 
 // Top-level windows of one process, of one class (any class when null).
 std::vector<HWND> ProcessWindows(DWORD process, const char* className);
 HWND WaitForWindow(DWORD process, const char* className, int timeoutMs = 10000);
 HWND ChildOf(HWND parent, const char* className);
 std::string TextOf(HWND window);
-POINT CentreOf(HWND window);
-// The icons in Wine's own tray window, oldest first.
-std::vector<HWND> TrayIcons();
 
 // Input as the platform posts it: a chosen menu item, characters, a key.
 void PostCommand(HWND window, int item);
@@ -49,8 +42,7 @@ bool AnswerColour(HWND dialog, COLORREF colour);
 std::string AnswerFont(HWND dialog, const wchar_t* style, const wchar_t* size, bool underline);
 bool CloseDialog(HWND dialog, int button);
 
-// Windows of `program` left to Wine rather than to a window manager: on a bare X server a
-// managed window takes seconds to hide or go.
+// On a bare X server a window left to the window manager takes seconds to hide or go.
 void LeaveWindowsUnmanaged(const char* program);
 
 struct RunningApp {
@@ -66,5 +58,3 @@ bool Ping(const RunningApp& app, int timeoutMs = 10000);
 bool WaitForExit(RunningApp& app, DWORD* exitCode, int timeoutMs = 10000);
 // Posts `exitItem` until the program ends; true when it ended so.
 bool ExitApp(RunningApp& app, int exitItem, DWORD* exitCode);
-// Kills the program; returns once no host process works in its folder any more.
-bool KillApp(RunningApp& app);

@@ -1,62 +1,33 @@
 #include "fixture.h"
 
-namespace {
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (std::size_t start = 0, end; start < text.size(); start = end + 2) {
-    end = text.find("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-  }
-  return lines;
-}
-
-// The lines of `group`, from its own line up to the next group's.
-std::pair<std::size_t, std::size_t> GroupRange(const std::vector<std::string>& lines, const std::string& group) {
-  std::size_t start = 0;
-  while (start < lines.size() && lines[start] != "[" + group + "]") ++start;
-  std::size_t end = start + 1;
-  while (end < lines.size() && lines[end].rfind("[", 0) != 0) ++end;
-  return {start, std::min(end, lines.size())};
-}
-
-}  // namespace
-
 void E2eTest::TearDown() {
   DWORD code = 0;
-  if (app.process.hProcess && !ExitApp(app, ExitItem, &code)) KillApp(app);
+  if (app.process.hProcess && !ExitApp(app, ExitItem, &code)) {
+    EXPECT_TRUE(Kill());
+  }
+  if (!dir.unix.empty()) RunOnHost("chattr -i '" + dir.unix + "/Settings.ini' 2>/dev/null; true");
 }
 
-void E2eTest::Launch(const char* settings) {
+void E2eTest::Launch(const char* settings, int lastNote) {
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
   dir = FreshDirectory(std::string("e2e.") + info->test_suite_name() + "." + info->name());
   if (settings) WriteBytes(InPlace(dir, "Settings.ini"), settings);
-  Relaunch();
+  Start(lastNote);
 }
 
-void E2eTest::Relaunch() {
-  static bool unmanaged = false;
-  if (!unmanaged) LeaveWindowsUnmanaged("Tackpad.exe");
-  unmanaged = true;
+void E2eTest::Start(int lastNote, bool loads) {
+  LeaveWindowsUnmanaged("Tackpad.exe");
   ASSERT_TRUE(StartApp(TACKPAD_EXE, dir, "WindowClass_1000", app)) << "Tackpad did not start";
-}
-
-void E2eTest::LaunchAndWaitFor(const std::string& settings, int lastNote) {
-  ASSERT_NO_FATAL_FAILURE(Launch(settings));
-  ASSERT_TRUE(WaitUntil([&] { return Note(lastNote) != nullptr; }, 20000)) << "note " << lastNote;
-  ASSERT_TRUE(WaitForLoad());
-  ASSERT_NO_FATAL_FAILURE(Barrier());
-}
-
-bool E2eTest::WaitForLoad() {
+  if (lastNote < 0) return;
+  ASSERT_TRUE(WaitUntil([&] { return lastNote == 0 || Note(lastNote); }, 20000)) << "note " << lastNote;
   // Loading holds the file against writers until it is done.
-  return WaitUntil([&] {
+  ASSERT_TRUE(!loads || WaitUntil([&] {
     HANDLE file = CreateFileA(InPlace(dir, "Settings.ini").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     return file != INVALID_HANDLE_VALUE;
-  }, 20000);
+  }, 20000)) << "loading held the file";
+  ASSERT_NO_FATAL_FAILURE(Barrier());
 }
 
 void E2eTest::Exit() {
@@ -65,15 +36,26 @@ void E2eTest::Exit() {
   EXPECT_EQ(code, 0u);
 }
 
-std::string E2eTest::File() const {
-  std::string bytes;
-  ReadBytes(InPlace(dir, "Settings.ini"), bytes);
-  return bytes;
+// Under 32-bit Wine a terminated program's handle may be signalled while its host process
+// lives on, icon and windows included: that process is found by its folder and ended too.
+bool E2eTest::Kill() {
+  if (app.process.hProcess) {
+    TerminateProcess(app.process.hProcess, 1);
+    DWORD code = 0;
+    WaitForExit(app, &code);
+  }
+  return RunOnHost("for i in $(seq 100); do left=0; for p in /proc/[0-9]*; do "
+                   "[ \"$(readlink $p/cwd 2>/dev/null)\" = '" + dir.unix + "' ] && "
+                   "{ kill -9 ${p#/proc/} 2>/dev/null; left=1; }; done; [ $left = 0 ] && exit 0; sleep 0.05; "
+                   "done; exit 1");
 }
 
-bool E2eTest::HasFile() const { return GetFileAttributesA(InPlace(dir, "Settings.ini").c_str()) != INVALID_FILE_ATTRIBUTES; }
+std::string E2eTest::File() const {
+  std::string bytes;
+  return ReadBytes(InPlace(dir, "Settings.ini"), bytes) ? bytes : NoFile;
+}
 
-std::string E2eTest::FileAfterChange(const std::string& before) {
+std::string E2eTest::Changed(const std::string& before) {
   EXPECT_TRUE(WaitUntil([&] { return File() != before; })) << "the file was not rewritten";
   EXPECT_TRUE(Ping(app));
   return File();
@@ -81,8 +63,8 @@ std::string E2eTest::FileAfterChange(const std::string& before) {
 
 std::string E2eTest::Command(int note, int item) {
   std::string before = File();
-  PostCommand(Note(note), item);
-  return FileAfterChange(before);
+  PostCommand(note ? Note(note) : app.owner, item);
+  return Changed(before);
 }
 
 void E2eTest::Barrier() {
@@ -102,29 +84,36 @@ void E2eTest::Barrier() {
   ASSERT_TRUE(Ping(app));
 }
 
-std::string E2eTest::NewNoteTitled(const char* title) {
-  std::string before = File();
+void E2eTest::NewNote(const char* title) {
   PostCommand(app.owner, NewNoteItem);
   EXPECT_TRUE(AnswerTitle(Dialog("InputRequester"), title)) << "title requester";
-  return FileAfterChange(before);
 }
 
 HWND E2eTest::Note(int number) const {
-  std::vector<HWND> windows =
-      ProcessWindows(app.process.dwProcessId, ("WindowClass_" + std::to_string(number)).c_str());
-  return windows.empty() ? nullptr : windows.front();
+  return WaitForWindow(app.process.dwProcessId, ("WindowClass_" + std::to_string(number)).c_str(), 0);
+}
+
+bool Xdo(const std::string& actions, HWND over) {
+  RECT rect{};
+  GetWindowRect(over, &rect);
+  const std::string at =
+      std::to_string((rect.left + rect.right) / 2) + " " + std::to_string((rect.top + rect.bottom) / 2);
+  return RunOnHost("xdotool " + (over ? "mousemove " + at + " " : std::string()) + actions);
+}
+
+std::vector<HWND> TrayIcons() {
+  std::vector<HWND> icons;
+  HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+  for (HWND icon = nullptr; tray && (icon = FindWindowExA(tray, icon, "__winex11_tray_icon", nullptr));) {
+    icons.push_back(icon);
+  }
+  return icons;
 }
 
 RECT Outer(HWND window) {
   RECT rect{};
   GetWindowRect(window, &rect);
   return rect;
-}
-
-SIZE Inner(HWND window) {
-  RECT rect{};
-  GetClientRect(window, &rect);
-  return SIZE{rect.right, rect.bottom};
 }
 
 bool Topmost(HWND window) { return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
@@ -146,21 +135,13 @@ std::vector<std::string> GroupLines(const std::string& name, int x, int y, int s
           number("OnTop", onTop), number("Alpha", alpha), number("Rollup", rollup)};
 }
 
-std::string WithKey(const std::string& file, const std::string& group, const std::string& key,
-                    const std::string& value) {
-  std::vector<std::string> lines = Lines(file);
-  auto range = GroupRange(lines, group);
-  std::size_t at = range.first + 1;
-  while (at < range.second && lines[at].rfind(key + " = ", 0) != 0) ++at;
-  if (at < range.second) lines[at] = key + " = " + value;
-  else lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(range.second), key + " = " + value);
-  return CrLfLines(lines);
-}
-
-std::string WithoutGroup(const std::string& file, const std::string& group) {
-  std::vector<std::string> lines = Lines(file);
-  auto range = GroupRange(lines, group);
-  lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(range.first),
-              lines.begin() + static_cast<std::ptrdiff_t>(range.second));
-  return CrLfLines(lines);
+std::string WithKey(std::string file, const std::string& group, const std::string& key, const std::string& value) {
+  const std::size_t start = file.find("[" + group + "]\r\n");
+  std::size_t end = file.find("\r\n[", start);
+  end = end == std::string::npos ? file.size() : end + 2;
+  std::size_t at = file.find("\r\n" + key + " = ", start);
+  const std::string line = key + " = " + value + "\r\n";
+  if (at >= end) return file.insert(end, line);
+  at += 2;
+  return file.replace(at, file.find("\r\n", at) + 2 - at, line);
 }
