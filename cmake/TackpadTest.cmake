@@ -1,10 +1,10 @@
-# tackpad_test(NAME SOURCES ... LIBS ... [TIMEOUT s]): one GoogleTest program with the hang
-# watchdog, registered with ctest. In the Windows build ctest runs it through cmake/wine-test
-# (the cross-compiling emulator), which stops it 20 s before ctest would and then stops every
-# process of the Wine prefix; so the Wine programs share a lock and never overlap, even under -j.
+# tackpad_test(NAME SOURCES ... LIBS ... [TIMEOUT s]): one GoogleTest program, registered with
+# ctest. In the Windows build ctest runs it through cmake/wine-test (the cross-compiling
+# emulator), which names a test that hangs, stops the program 20 s before ctest would and then
+# stops every process of the Wine prefix; so the Wine programs share a lock and never overlap.
 function(tackpad_test name)
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${T_SOURCES} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../tests/watchdog.cpp)
+  add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
   if(NOT T_TIMEOUT)

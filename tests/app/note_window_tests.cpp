@@ -94,7 +94,7 @@ TEST_F(NoteWindows, LoadedNotesHaveTheirMenusWithTheCheckMarksOfTheirStatesAndFo
   HFONT chosen[2];
   for (int at : {0, 1}) {
     std::thread answer([&] {
-      EXPECT_NE(AnswerFont(WaitForWindow(GetCurrentProcessId(), "#32770"), L"Regular", at ? L"8" : L"12", false), "");
+      EXPECT_NE(AnswerFont(WaitForWindow(GetCurrentProcessId(), "#32770"), L"Regular", at ? L"8" : L"12"), "");
     });
     RunMenuCommand(TextFontItem, 1 + 2 * at);
     answer.join();

@@ -160,7 +160,7 @@ bool AnswerColour(HWND dialog, COLORREF colour) {
   return CloseDialog(dialog, IDOK);
 }
 
-std::string AnswerFont(HWND dialog, const wchar_t* style, const wchar_t* size, bool underline) {
+std::string AnswerFont(HWND dialog, const wchar_t* style, const wchar_t* size) {
   const int faces = 1136, styles = 1137, sizes = 1138, underlineBox = 1041;
   std::wstring face(LF_FACESIZE, L'\0');
   DWORD_PTR length = 0;
@@ -173,11 +173,9 @@ std::string AnswerFont(HWND dialog, const wchar_t* style, const wchar_t* size, b
   Choose(dialog, faces, face.c_str());
   Choose(dialog, styles, style);
   Choose(dialog, sizes, size);
-  if (underline) {
-    HWND box = GetDlgItem(dialog, underlineBox);
-    Send(box, BM_SETCHECK, BST_CHECKED, 0);
-    Send(dialog, WM_COMMAND, MAKEWPARAM(underlineBox, BN_CLICKED), reinterpret_cast<LPARAM>(box));
-  }
+  HWND box = GetDlgItem(dialog, underlineBox);
+  Send(box, BM_SETCHECK, BST_CHECKED, 0);
+  Send(dialog, WM_COMMAND, MAKEWPARAM(underlineBox, BN_CLICKED), reinterpret_cast<LPARAM>(box));
   if (!CloseDialog(dialog, IDOK)) return "";
   return std::string(face.begin(), face.end());
 }

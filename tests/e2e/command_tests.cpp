@@ -63,20 +63,11 @@ const Check Nothing = [](NoteCommands&) {};
 TEST_F(NoteCommands, GroupsLoadAsNotesOneThreeFiveAndEachCommandChangesItsWindowAndWritesItsKeys) {
   ASSERT_NO_FATAL_FAILURE(Launch(ThreeNotes().c_str(), 5));
   for (int absent : {2, 4, 6}) EXPECT_EQ(Note(absent), nullptr) << absent;
-  struct Loaded {
-    int note;
-    RECT place;
-    bool visible, topmost;
-    int alpha;
-  };
-  for (const Loaded& l : {Loaded{3, {100, 120, 358, 378}, true, true, 255},
-                          Loaded{5, {500, 300, 628, 324}, false, false, 144}}) {
-    RECT place = Outer(Note(l.note));
-    EXPECT_EQ(std::vector<long>({place.left, place.top, place.right, place.bottom, IsWindowVisible(Note(l.note)) != 0,
-                                 Topmost(Note(l.note)), Alpha(Note(l.note))}),
-              std::vector<long>({l.place.left, l.place.top, l.place.right, l.place.bottom, l.visible, l.topmost,
-                                 l.alpha})) << l.note;
-  }
+  const RECT work = Outer(Note(3)), other = Outer(Note(5));
+  EXPECT_EQ(std::vector<long>({work.left, work.top, work.right, other.left, other.top, other.bottom}),
+            std::vector<long>({100, 120, 358, 500, 300, 324}));  // "Other" rolled up
+  EXPECT_TRUE(IsWindowVisible(Note(3)) && Topmost(Note(3)) && Alpha(Note(3)) == 255);
+  EXPECT_TRUE(!IsWindowVisible(Note(5)) && !Topmost(Note(5)) && Alpha(Note(5)) == 144);
   EXPECT_EQ(TextOf(TitleStrip(3)), "Work");
   EXPECT_EQ(TextOf(TitleStrip(1)), "Bare");
   // Editing writes nothing; "Save note" stores line breaks as \n and a tab as a space.
@@ -93,7 +84,8 @@ TEST_F(NoteCommands, GroupsLoadAsNotesOneThreeFiveAndEachCommandChangesItsWindow
   ASSERT_TRUE(WaitUntil([&] { return TextOf(edit) == "a\tb\r\ncd\r\n"; })) << TextOf(edit);
   EXPECT_EQ(File(), ThreeNotes());
   std::string expected = WithKey(ThreeNotes(), "Work", "Text", "a b\\ncd\\n");
-  EXPECT_EQ(Command(3, SaveNoteItem), expected);
+  PostCommand(Note(3), SaveNoteItem);
+  EXPECT_EQ(Changed(ThreeNotes()), expected);
 
   std::string face;
   struct Step {
@@ -125,7 +117,7 @@ TEST_F(NoteCommands, GroupsLoadAsNotesOneThreeFiveAndEachCommandChangesItsWindow
       {"background", 3, BackgroundColorItem, Colour(RGB(10, 20, 200)), Set("Work", "BkgColor", "13112330"), Nothing},
       {"text colour", 3, TextColorItem, Colour(RGB(0, 128, 0)), Set("Work", "FrontColor", "32768"), Nothing},
       {"font", 3, TextFontItem,
-       [&](NoteCommands& t) { face = AnswerFont(t.Dialog("#32770"), L"Bold Italic", L"12", true); },
+       [&](NoteCommands& t) { face = AnswerFont(t.Dialog("#32770"), L"Bold Italic", L"12"); },
        [&](const std::string& file) {
          return WithKey(WithKey(WithKey(file, "Work", "Font", face), "Work", "FontSize", "12"), "Work", "FontStyle",
                         "772");

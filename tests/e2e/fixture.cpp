@@ -5,7 +5,6 @@ void E2eTest::TearDown() {
   if (app.process.hProcess && !ExitApp(app, ExitItem, &code)) {
     EXPECT_TRUE(Kill());
   }
-  if (!dir.unix.empty()) RunOnHost("chattr -i '" + dir.unix + "/Settings.ini' 2>/dev/null; true");
 }
 
 void E2eTest::Launch(const char* settings, int lastNote) {
@@ -15,13 +14,13 @@ void E2eTest::Launch(const char* settings, int lastNote) {
   Start(lastNote);
 }
 
-void E2eTest::Start(int lastNote, bool loads) {
+void E2eTest::Start(int lastNote) {
   LeaveWindowsUnmanaged("Tackpad.exe");
   ASSERT_TRUE(StartApp(TACKPAD_EXE, dir, "WindowClass_1000", app)) << "Tackpad did not start";
   if (lastNote < 0) return;
   ASSERT_TRUE(WaitUntil([&] { return lastNote == 0 || Note(lastNote); }, 20000)) << "note " << lastNote;
   // Loading holds the file against writers until it is done.
-  ASSERT_TRUE(!loads || WaitUntil([&] {
+  ASSERT_TRUE(WaitUntil([&] {
     HANDLE file = CreateFileA(InPlace(dir, "Settings.ini").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
@@ -36,8 +35,8 @@ void E2eTest::Exit() {
   EXPECT_EQ(code, 0u);
 }
 
-// Under 32-bit Wine a terminated program's handle may be signalled while its host process
-// lives on, icon and windows included: that process is found by its folder and ended too.
+// Should the platform's kill leave the program's host process behind, icon and windows included,
+// that process is found by its folder and ended too.
 bool E2eTest::Kill() {
   if (app.process.hProcess) {
     TerminateProcess(app.process.hProcess, 1);
@@ -59,12 +58,6 @@ std::string E2eTest::Changed(const std::string& before) {
   EXPECT_TRUE(WaitUntil([&] { return File() != before; })) << "the file was not rewritten";
   EXPECT_TRUE(Ping(app));
   return File();
-}
-
-std::string E2eTest::Command(int note, int item) {
-  std::string before = File();
-  PostCommand(note ? Note(note) : app.owner, item);
-  return Changed(before);
 }
 
 void E2eTest::Barrier() {

@@ -18,8 +18,8 @@ class E2eTest : public ::testing::Test {
   // A fresh folder where "Settings.ini" holds `settings` (no file when null), then Start.
   void Launch(const char* settings, int lastNote = -1);
   // Starts the program in `dir`. Unless `lastNote` is negative, waits until that note (if any) is
-  // there, loading has let go of the file when it `loads`, and the loop takes events.
-  void Start(int lastNote = -1, bool loads = true);
+  // there, loading has let go of the file, and the loop takes events.
+  void Start(int lastNote = -1);
   // "Exit", which must end the program with code 0.
   void Exit();
   // Kills the program; true once no host process works in its folder any more.
@@ -28,8 +28,6 @@ class E2eTest : public ::testing::Test {
   std::string File() const;
   // Waits until the file differs from `before`, then until the program takes events again.
   std::string Changed(const std::string& before);
-  // `item` posted to note `note` (0: the owner window); returns the file it wrote.
-  std::string Command(int note, int item);
   // Returns once every message posted so far has been handled.
   void Barrier();
   // "New note..." answered with `title`.

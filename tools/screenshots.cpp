@@ -1,0 +1,33 @@
+// The README's pictures, taken by hand under Wine (see the README): four notes in their colours,
+// then one note's menu open. Drives the real Tackpad.exe with the end-to-end tests' fixture.
+#include "fixture.h"
+
+namespace {
+
+using Program = E2eTest;
+
+TEST_F(Program, Screenshots) {
+  std::string file;
+  for (std::vector<std::string> group :
+       {GroupLines("Shopping", 80, 90, 258, "Milk\\nBread\\nCoffee beans\\nApples", 0, 8252912, 0, 1, 0, 0),
+        GroupLines("Call back", 380, 140, 258, "Dentist, before Friday", 0x602000, 0xF0D8B0, 0, 1, 0, 0),
+        GroupLines("Ideas", 180, 400, 388, "A tray program that keeps\\nsmall notes on the desktop.", 0x004000,
+                   0xC8F0C8, 0, 1, 0, 0),
+        GroupLines("Today", 700, 90, 128, "Water the plants", 0xFFFFFF, 0x5050C0, 0, 1, 0, 0)}) {
+    group[6] = "Font = Comic Sans MS";
+    group[7] = "FontSize = 12";
+    file += CrLfLines(group);
+  }
+  ASSERT_NO_FATAL_FAILURE(Launch(file.c_str(), 7));
+  const std::string shot = "import -window root -crop 860x810+0+0 +repage " SCREENSHOTS;
+  ASSERT_TRUE(RunOnHost("mkdir -p " SCREENSHOTS " && " + shot + "/notes.png"));
+  ASSERT_TRUE(Xdo("click 3", TitleStrip(1)));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(Dialog("#32768")); }));
+  ASSERT_TRUE(Xdo("key --delay 50 Down Down Down Right"));
+  ASSERT_TRUE(WaitUntil([&] { return ProcessWindows(app.process.dwProcessId, "#32768").size() >= 2; }));
+  // A moment for the submenu to be painted: only the picture waits for it.
+  ASSERT_TRUE(RunOnHost("sleep 0.3; " + shot + "/note-menu.png"));
+  ASSERT_TRUE(Xdo("key --delay 50 Escape Escape"));
+}
+
+}  // namespace
