@@ -127,6 +127,13 @@ TEST_F(NoteWindows, NoteNumbersPassOverTheOwnerWindowAndHideAllChangesEveryWindo
   std::string written;
   ASSERT_TRUE(ReadBytes("Settings.ini", written));
   EXPECT_EQ(written, CrLfLines({"[Before]", "Hidden = 1", "[After]", "Hidden = 1", "[Elsewhere]", "Hidden = 1"}));
+
+  // A live note's title stays taken when its group is gone from the file.
+  DeleteFileA("Settings.ini");
+  std::thread answer([] { EXPECT_TRUE(AnswerTitle(WaitForWindow(GetCurrentProcessId(), "InputRequester"), "after")); });
+  RunMenuCommand(NewNoteItem, OwnerWindow);
+  answer.join();
+  EXPECT_EQ(NoteTitle(1004), "after (2)");
 }
 
 }  // namespace
