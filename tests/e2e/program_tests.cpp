@@ -1,6 +1,7 @@
 // The program as a user meets it: its tray icon, real mouse and keys, new notes, About, the end.
 #include <algorithm>
 
+#include "events.h"
 #include "fixture.h"
 
 namespace {
@@ -45,6 +46,10 @@ TEST_F(Program, AboutTheTrayIconsDoubleClickAndRightClickAndExit) {
   EXPECT_EQ(TextOf(TitleStrip(2)), "Shopping");
   EXPECT_EQ(TextOf(EditArea(2)), "Welcome to Tackpad!");
 
+  // The shell reports a press, then a release: the menu comes with the release only.
+  PostMessageA(app.owner, TrayCallbackMessage, 1, WM_RBUTTONDOWN);
+  ASSERT_NO_FATAL_FAILURE(Barrier());
+  for (HWND shown : ProcessWindows(app.process.dwProcessId, "#32768")) EXPECT_FALSE(IsWindowVisible(shown));
   ASSERT_TRUE(Xdo("click 3", icon));
   HWND menu = Dialog("#32768");
   ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(menu); })) << "no tray menu";
