@@ -48,8 +48,7 @@ TEST_F(Program, AboutTheTrayIconsDoubleClickAndRightClickAndExit) {
 
   // The shell reports a press, then a release: the menu comes with the release only.
   PostMessageA(app.owner, TrayCallbackMessage, 1, WM_RBUTTONDOWN);
-  ASSERT_NO_FATAL_FAILURE(Barrier());
-  for (HWND shown : ProcessWindows(app.process.dwProcessId, "#32768")) EXPECT_FALSE(IsWindowVisible(shown));
+  EXPECT_FALSE(WaitUntil([&] { return IsWindowVisible(WaitForWindow(app.process.dwProcessId, "#32768", 0)); }, 1500));
   ASSERT_TRUE(Xdo("click 3", icon));
   HWND menu = Dialog("#32768");
   ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(menu); })) << "no tray menu";
