@@ -10,13 +10,23 @@ constexpr std::uint32_t chunkSize = 1u << chunkShift;
 
 // Chunks of closed documents, kept for the next open: the file is opened and parsed again
 // for every command, and fresh memory costs a page fault per page on every open.
-std::vector<SettingsEntry*> spareChunks;
+ChunkRow spareChunks;
+
+bool Push(ChunkRow& row, SettingsEntry* chunk) {
+  if (row.count == row.room) {
+    std::uint32_t room = row.room ? row.room * 2 : 8;
+    auto* grown = static_cast<SettingsEntry**>(ResizeBytes(row.at, room * sizeof(SettingsEntry*)));
+    if (!grown) return false;
+    row.at = grown;
+    row.room = room;
+  }
+  row.at[row.count++] = chunk;
+  return true;
+}
 
 SettingsEntry* NewChunk() {
-  if (spareChunks.empty()) return static_cast<SettingsEntry*>(AllocateBytes(sizeof(SettingsEntry) * chunkSize));
-  SettingsEntry* chunk = spareChunks.back();
-  spareChunks.pop_back();
-  return chunk;
+  if (spareChunks.count == 0) return static_cast<SettingsEntry*>(AllocateBytes(sizeof(SettingsEntry) * chunkSize));
+  return spareChunks.at[--spareChunks.count];
 }
 
 void ReleaseOwned(SettingsEntry& entry) {
@@ -31,48 +41,54 @@ EntryIndex TakeEntry(EntryList& list) {
     list.freeEntries = EntryAt(list, index).next;
     return index;
   }
-  if ((list.used >> chunkShift) >= list.chunks.size()) {
+  if ((list.used >> chunkShift) >= list.chunks.count) {
     SettingsEntry* chunk = NewChunk();
     if (!chunk) return noEntry;
-    list.chunks.push_back(chunk);
+    if (!Push(list.chunks, chunk)) {
+      ReleaseBytes(chunk);
+      return noEntry;
+    }
   }
   return list.used++;
 }
 }  // namespace
 
 void ReleaseSpareEntries() {
-  for (SettingsEntry* chunk : spareChunks) ReleaseBytes(chunk);
-  spareChunks.clear();
-  spareChunks.shrink_to_fit();
+  for (std::uint32_t i = 0; i < spareChunks.count; ++i) ReleaseBytes(spareChunks.at[i]);
+  ReleaseBytes(spareChunks.at);
+  spareChunks = ChunkRow{};
 }
 
 SettingsEntry& EntryAt(const EntryList& list, EntryIndex index) {
-  return list.chunks[index >> chunkShift][index & (chunkSize - 1)];
+  return list.chunks.at[index >> chunkShift][index & (chunkSize - 1)];
 }
 
 bool StartEntryList(EntryList& list) {
   list = EntryList{};
   TakeEntry(list);  // the anchor, index 0
-  if (list.chunks.empty()) return false;
+  if (list.chunks.count == 0) return false;
   SettingsEntry& anchor = EntryAt(list, 0);
   std::memset(&anchor, 0, sizeof anchor);
   return true;
 }
 
 void EndEntryList(EntryList& list) {
-  if (!list.chunks.empty()) {
+  if (list.chunks.count) {
     for (EntryIndex i = FirstEntry(list); i != noEntry; i = NextEntry(list, i)) ReleaseOwned(EntryAt(list, i));
   }
-  spareChunks.insert(spareChunks.end(), list.chunks.begin(), list.chunks.end());
+  for (std::uint32_t i = 0; i < list.chunks.count; ++i) {
+    if (!Push(spareChunks, list.chunks.at[i])) ReleaseBytes(list.chunks.at[i]);
+  }
+  ReleaseBytes(list.chunks.at);
   list = EntryList{};
 }
 
-EntryIndex FirstEntry(const EntryList& list) { return list.chunks.empty() ? noEntry : EntryAt(list, 0).next; }
+EntryIndex FirstEntry(const EntryList& list) { return list.chunks.count == 0 ? noEntry : EntryAt(list, 0).next; }
 EntryIndex NextEntry(const EntryList& list, EntryIndex index) { return EntryAt(list, index).next; }
-EntryIndex LastEntry(const EntryList& list) { return list.chunks.empty() ? noEntry : EntryAt(list, 0).previous; }
+EntryIndex LastEntry(const EntryList& list) { return list.chunks.count == 0 ? noEntry : EntryAt(list, 0).previous; }
 
 EntryIndex InsertEntry(EntryList& list, EntryIndex after, EntryKind kind) {
-  if (list.chunks.empty()) return noEntry;
+  if (list.chunks.count == 0) return noEntry;
   EntryIndex index = TakeEntry(list);
   if (index == noEntry) return noEntry;
   SettingsEntry& entry = EntryAt(list, index);

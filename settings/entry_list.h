@@ -1,6 +1,5 @@
 #pragma once
 #include <cstdint>
-#include <vector>
 
 // The document's lines in file order: a doubly linked list whose nodes live in fixed
 // chunks, so a large file costs one allocation per few hundred lines, not per line.
@@ -21,8 +20,15 @@ struct SettingsEntry {
   std::uint8_t owned;
 };
 
+// A growable row of chunk pointers; kept in the failable allocator, so no growth can throw.
+struct ChunkRow {
+  SettingsEntry** at = nullptr;
+  std::uint32_t count = 0;
+  std::uint32_t room = 0;
+};
+
 struct EntryList {
-  std::vector<SettingsEntry*> chunks;
+  ChunkRow chunks;
   EntryIndex freeEntries = 0;  // released entries, chained through `next`
   EntryIndex used = 0;         // entries handed out from the chunks so far
   std::uint32_t count = 0;

@@ -1,5 +1,6 @@
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 
 #include "memory.h"
 #include "settings_store.h"
@@ -8,6 +9,13 @@
 namespace {
 
 bool IsOpen() { return settingsStore.fileHandle || settingsStore.hasFileName; }
+
+// A command that could not store all it asked for is not written at all: the file keeps its
+// old state rather than a part of the new one.
+void RefuseWriteBack() {
+  settingsStore.readWhole = false;
+  settingsStore.modified = true;  // so the close reports the loss
+}
 bool Utf8Mode() { return settingsStore.encoding == Utf8Encoding; }
 SettingsEntry& Entry(EntryIndex index) { return EntryAt(settingsStore.entries, index); }
 EntryIndex Next(EntryIndex index) { return NextEntry(settingsStore.entries, index); }
@@ -27,36 +35,33 @@ bool SameName(const char* a, std::uint32_t aLength, const std::string& b) {
   return true;
 }
 
-// A caller's text in the document's encoding.
-std::string Stored(const char* text) {
-  std::string plain = text ? text : "";
-  if (!Utf8Mode() || plain.empty()) return plain;
-  std::string converted(plain.size() * 2, '\0');
-  std::int32_t room = static_cast<std::int32_t>(converted.size());
-  std::int32_t count = static_cast<std::int32_t>(plain.size());
-  Latin1ToUtf8(reinterpret_cast<std::uint8_t*>(&converted[0]), &room,
-               reinterpret_cast<const std::uint8_t*>(plain.data()), &count);
-  converted.resize(static_cast<std::size_t>(room));
-  return converted;
+// A caller's text in the document's encoding; false when there is no memory for it.
+bool Stored(const char* text, std::string& out) {
+  const char* plain = text ? text : "";
+  std::size_t length = std::strlen(plain);
+  if (length > INT32_MAX / 2 || !SizeText(out, Utf8Mode() ? length * 2 : length)) return false;
+  if (!Utf8Mode()) {
+    std::memcpy(&out[0], plain, length);
+    return true;
+  }
+  auto room = static_cast<std::int32_t>(length * 2), count = static_cast<std::int32_t>(length);
+  Latin1ToUtf8(reinterpret_cast<std::uint8_t*>(&out[0]), &room, reinterpret_cast<const std::uint8_t*>(plain), &count);
+  out.resize(static_cast<std::size_t>(room));
+  return true;
 }
 
 // A stored text as the caller reads it: zero bytes as blanks, UTF-8 taken back to one byte
-// per character (the empty text when it holds what one byte cannot).
+// per character (the empty text when it holds what one byte cannot, or memory runs out).
 std::string HandedOut(const char* text, std::uint32_t length) {
-  std::string out(text, length);
-  for (char& c : out) {
-    if (c == 0) c = ' ';
-  }
-  if (!Utf8Mode() || out.empty()) return out;
-  std::string plain(out.size(), '\0');
-  std::int32_t room = static_cast<std::int32_t>(plain.size());
-  std::int32_t count = static_cast<std::int32_t>(out.size());
-  if (Utf8ToLatin1(reinterpret_cast<std::uint8_t*>(&plain[0]), &room,
-                   reinterpret_cast<const std::uint8_t*>(out.data()), &count) != 0) {
-    return std::string();
-  }
-  plain.resize(static_cast<std::size_t>(room));
-  return plain;
+  std::string out;
+  if (length > INT32_MAX || !SizeText(out, length)) return out;
+  for (std::uint32_t i = 0; i < length; ++i) out[i] = text[i] ? text[i] : ' ';
+  if (!Utf8Mode()) return out;
+  // Decoding in place is safe: no character is written ahead of the bytes it came from.
+  auto* bytes = reinterpret_cast<std::uint8_t*>(&out[0]);
+  std::int32_t room = static_cast<std::int32_t>(length), count = room;
+  out.resize(Utf8ToLatin1(bytes, &room, bytes, &count) == 0 ? static_cast<std::size_t>(room) : 0);
+  return out;
 }
 
 EntryIndex FindGroup(const std::string& name) {
@@ -81,6 +86,19 @@ EntryIndex FindKey(const std::string& key, EntryIndex* last) {
   return noEntry;
 }
 
+}  // namespace
+
+bool SizeText(std::string& text, std::size_t size) {
+  try {
+    text.resize(size);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+namespace {
+
 char* OwnedCopy(const std::string& text) {
   char* copy = static_cast<char*>(AllocateBytes(text.size() + 1));
   if (copy) std::memcpy(copy, text.c_str(), text.size() + 1);
@@ -91,6 +109,7 @@ char* OwnedCopy(const std::string& text) {
 bool CreatePendingGroup() {
   SettingsStore& s = settingsStore;
   if (!s.hasPendingGroup) return true;
+  if (s.pendingGroupName.empty()) return false;  // a selection that found no memory
   char* name = OwnedCopy(s.pendingGroupName);
   if (!name) return false;
   EntryIndex index = InsertEntry(s.entries, LastEntry(s.entries), GroupEntry);
@@ -149,9 +168,12 @@ char* NewKeyEntry(const std::string& key, std::uint32_t length, EntryIndex after
   return room;
 }
 
-void StoreValue(const char* key, const std::string& value) {
-  char* room = PrepareKeyValue(key, static_cast<std::uint32_t>(value.size()));
-  if (room) std::memcpy(room, value.c_str(), value.size() + 1);
+void StoreValue(const char* key, const char* value, std::size_t length) {
+  if (length >= UINT32_MAX) return RefuseWriteBack();
+  char* room = PrepareKeyValue(key, static_cast<std::uint32_t>(length));
+  if (!room) return;
+  std::memcpy(room, value, length);
+  room[length] = 0;
 }
 
 }  // namespace
@@ -195,22 +217,21 @@ int SelectGroup(const char* name) {
     s.pendingGroupName.clear();
     return 1;
   }
-  std::string wanted = Stored(name);
-  EntryIndex group = FindGroup(wanted);
-  if (group != noEntry) {
-    s.currentGroup = group;
-    s.hasPendingGroup = false;
-    s.pendingGroupName.clear();
-    return 1;
-  }
-  s.pendingGroupName = wanted;
-  s.hasPendingGroup = true;
-  return 0;
+  std::string wanted;
+  // Without memory for the name, no group is selected: reads find nothing and writes go nowhere.
+  EntryIndex group = Stored(name, wanted) ? FindGroup(wanted) : noEntry;
+  s.hasPendingGroup = group == noEntry;
+  s.pendingGroupName.swap(wanted);
+  if (group == noEntry) return 0;
+  s.currentGroup = group;
+  s.pendingGroupName.clear();
+  return 1;
 }
 
 const SettingsEntry* FindKeyValue(const char* key) {
-  if (!IsOpen() || settingsStore.hasPendingGroup) return nullptr;
-  EntryIndex found = FindKey(Stored(key), nullptr);
+  std::string stored;
+  if (!IsOpen() || settingsStore.hasPendingGroup || !Stored(key, stored)) return nullptr;
+  EntryIndex found = FindKey(stored, nullptr);
   return found == noEntry ? nullptr : &Entry(found);
 }
 
@@ -234,42 +255,56 @@ std::int32_t ReadKeyLong(const char* key, std::int32_t fallback) {
 
 std::string ReadKeyString(const char* key, const char* fallback) {
   const SettingsEntry* e = FindKeyValue(key);
-  if (!e) return fallback ? fallback : "";
-  std::string value = HandedOut(e->value, e->valueLength);
-  std::size_t first = value.find_first_not_of(" \t");
-  if (first == std::string::npos) return std::string();
-  std::size_t last = value.find_last_not_of(" \t");
-  return value.substr(first, last - first + 1);
+  std::string value;
+  if (!e) {
+    const char* text = fallback ? fallback : "";
+    if (SizeText(value, std::strlen(text))) std::memcpy(&value[0], text, value.size());
+    return value;
+  }
+  value = HandedOut(e->value, e->valueLength);
+  value.erase(value.find_last_not_of(" \t") + 1);  // npos + 1 is 0: all blank
+  value.erase(0, value.find_first_not_of(" \t"));
+  return value;
 }
 
 char* PrepareKeyValue(const char* key, std::uint32_t length) {
   if (!IsOpen()) return nullptr;
-  std::string stored = Stored(key);
-  if (!CreatePendingGroup()) return nullptr;
-  // A new key goes behind the group's last entry; at the top level that is the anchor
-  // when the top level is empty, so the key lands at the front.
-  EntryIndex last = noEntry;
-  EntryIndex found = FindKey(stored, &last);
-  char* room = found != noEntry ? ReuseKeyEntry(Entry(found), stored, length) : NewKeyEntry(stored, length, last);
-  if (!room) return nullptr;
-  settingsStore.modified = true;
+  std::string stored;
+  char* room = nullptr;
+  if (length != UINT32_MAX && Stored(key, stored) && CreatePendingGroup()) {
+    // A new key goes behind the group's last entry; at the top level that is the anchor
+    // when the top level is empty, so the key lands at the front.
+    EntryIndex last = noEntry;
+    EntryIndex found = FindKey(stored, &last);
+    room = found != noEntry ? ReuseKeyEntry(Entry(found), stored, length) : NewKeyEntry(stored, length, last);
+  }
+  if (!room) RefuseWriteBack();
+  else settingsStore.modified = true;
   return room;
 }
 
 void WriteKeyLong(const char* key, std::int32_t value) {
   std::size_t mark = ScratchMark();
-  std::string digits = NumberText(value);
+  const char* digits = NumberText(value);
+  // A number has at least one digit: an empty text means the scratch area had no room.
+  if (*digits) StoreValue(key, digits, std::strlen(digits));
+  else RefuseWriteBack();
   ScratchRewind(mark);
-  StoreValue(key, digits);
 }
 
-void WriteKeyString(const char* key, const char* value) { StoreValue(key, Stored(value)); }
+void WriteKeyString(const char* key, const char* value) {
+  std::string stored;
+  if (Stored(value, stored)) StoreValue(key, stored.data(), stored.size());
+  else RefuseWriteBack();
+}
 
 void RemoveGroup(const char* name) {
   SettingsStore& s = settingsStore;
-  if (!IsOpen() || !name) return;
+  std::string stored;
   // Converted as SelectGroup does, so names with bytes from 0x80 up are found in UTF-8 files too.
-  EntryIndex group = FindGroup(Stored(name));
+  if (!IsOpen() || !name) return;
+  if (!Stored(name, stored)) return RefuseWriteBack();
+  EntryIndex group = FindGroup(stored);
   if (group == noEntry) return;
   s.modified = true;
   if (s.currentGroup == group) s.currentGroup = noEntry;

@@ -139,8 +139,8 @@ int OpenSettings(const char* fileName) {
   s.fileHandle = OpenExistingFile(name, true);
   if (!s.fileHandle) s.fileHandle = OpenExistingFile(name, false);
   if (!s.fileHandle) {
-    s.fileName = name;
-    s.hasFileName = true;
+    s.hasFileName = SizeText(s.fileName, std::strlen(name));
+    if (s.hasFileName) std::memcpy(&s.fileName[0], name, s.fileName.size());
     return 0;
   }
   ReadWholeFile(s);

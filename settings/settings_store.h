@@ -48,5 +48,7 @@ bool CloseSettings();
 const SettingsEntry* FindKeyValue(const char* key);
 char* PrepareKeyValue(const char* key, std::uint32_t length);
 
-// Internal to the store: the reader cuts a buffer into entries; false when a line found no room.
+// Internal to the store. Sizes a text; false, never an exception, when memory runs out.
+bool SizeText(std::string& text, std::size_t size);
+// The reader cuts a buffer into entries; false when a line found no room.
 bool CutIntoEntries(EntryList& entries, const char* data, std::uint32_t length);

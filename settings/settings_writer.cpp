@@ -76,8 +76,9 @@ void RestoreOldContent(const SettingsStore& s) {
   if (SeekFile(s.fileHandle, static_cast<std::uint32_t>(s.fileSize))) EndFileHere(s.fileHandle);
 }
 
-// Old content or new, never a mix: grow the file first (giving up untouched when the disk
-// refuses), write everything at once, and cut only behind a complete write.
+// Old content or new after any failure the process survives: grow the file first (giving up
+// untouched when the disk refuses), write everything at once, cut only behind a complete
+// write, then flush. A crash in the middle of the write itself can still leave a mix.
 bool ReplaceContent(const SettingsStore& s, const char* bytes, std::size_t length) {
   FileHandle file = s.fileHandle;
   if (length > UINT32_MAX) return false;
@@ -88,7 +89,7 @@ bool ReplaceContent(const SettingsStore& s, const char* bytes, std::size_t lengt
       return false;
     }
   }
-  if (WriteAt(file, 0, bytes, newLength) && SeekFile(file, newLength) && EndFileHere(file)) return true;
+  if (WriteAt(file, 0, bytes, newLength) && SeekFile(file, newLength) && EndFileHere(file)) return FlushFile(file);
   RestoreOldContent(s);
   return false;
 }

@@ -83,6 +83,8 @@ std::int64_t SizeOfFile(FileHandle file) {
   return (static_cast<std::int64_t>(high) << 32) | low;
 }
 
+bool FlushFile(FileHandle file) { return FlushFileBuffers(static_cast<HANDLE>(file)) != 0; }
+
 void CloseFile(FileHandle file) {
   if (file) CloseHandle(static_cast<HANDLE>(file));
 }
@@ -174,6 +176,8 @@ std::int64_t SizeOfFile(FileHandle file) {
   if (fstat(Descriptor(file), &st) != 0) return -1;
   return st.st_size;
 }
+
+bool FlushFile(FileHandle file) { return fsync(Descriptor(file)) == 0; }
 
 void CloseFile(FileHandle file) {
   if (file) close(Descriptor(file));

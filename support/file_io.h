@@ -15,6 +15,8 @@ bool SeekFile(FileHandle file, std::uint32_t position);
 bool EndFileHere(FileHandle file);
 // The whole size (GetFileSize, both halves); -1 when it cannot be told.
 std::int64_t SizeOfFile(FileHandle file);
+// Puts what was written on the disk itself (FlushFileBuffers), so a power cut cannot take it.
+bool FlushFile(FileHandle file);
 void CloseFile(FileHandle file);
 
 // FindFirstFileA: 0 when nothing matches, else 1 with the size and whether it is a directory.

@@ -2,13 +2,17 @@
 
 #include <cstdlib>
 
-static long allocationsBeforeFailure = -1;
+static long allocationsBeforeFailure = -1, failuresLeft = -1;
 
 static bool AllocationRefused() {
   if (allocationsBeforeFailure < 0) return false;
-  if (allocationsBeforeFailure == 0) return true;
-  --allocationsBeforeFailure;
-  return false;
+  if (allocationsBeforeFailure > 0) {
+    --allocationsBeforeFailure;
+    return false;
+  }
+  if (failuresLeft == 0) return false;
+  if (failuresLeft > 0) --failuresLeft;
+  return true;
 }
 
 void* AllocateBytes(std::size_t size) {
@@ -23,4 +27,7 @@ void* ResizeBytes(void* block, std::size_t size) {
 
 void ReleaseBytes(void* block) { std::free(block); }
 
-void FailAllocationsAfter(long count) { allocationsBeforeFailure = count; }
+void FailAllocationsAfter(long count, long failures) {
+  allocationsBeforeFailure = count;
+  failuresLeft = failures;
+}

@@ -7,5 +7,6 @@ void* AllocateBytes(std::size_t size);
 void* ResizeBytes(void* block, std::size_t size);
 void ReleaseBytes(void* block);
 
-// Test hook: the allocation after `count` more successful ones fails (and all after it); -1 turns it off.
-void FailAllocationsAfter(long count);
+// Test hook: the allocation after `count` more successful ones fails, and so do the `failures`
+// after it (-1: all); a count of -1 turns it off.
+void FailAllocationsAfter(long count, long failures = -1);

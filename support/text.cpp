@@ -1,5 +1,6 @@
 #include "text.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "memory.h"
@@ -57,7 +58,7 @@ const char* ScratchTextAt(std::size_t mark) { return area.bytes ? area.bytes + m
 
 char* ScratchReserve(std::size_t count) {
   if (!area.bytes) StartTextHelpers();
-  if (!area.bytes) return nullptr;
+  if (!area.bytes || count > SIZE_MAX - area.fill - 16389) return nullptr;
   if (area.fill + count + 4 >= area.capacity) {
     std::size_t capacity = area.fill + count + 16384;
     char* moved = static_cast<char*>(ResizeBytes(area.bytes, capacity + 5));
@@ -90,9 +91,11 @@ const char* ReplaceAll(const char* source, const char* search, const char* repla
   std::size_t mark = ScratchMark();
   std::size_t sourceLength = std::strlen(from.text);
   std::size_t n = std::strlen(what.text), m = std::strlen(with.text);
-  // Worst case: every byte a match (n = 1), each growing to m bytes.
-  std::size_t most = n == 0 ? sourceLength : sourceLength + (m > n ? (sourceLength / n + 1) * (m - n) : 0);
-  char* out = ScratchReserve(most);
+  // Worst case: every byte a match (n = 1), each growing to m bytes; a size beyond what a
+  // size_t holds (32-bit) is refused, not wrapped.
+  std::size_t matches = n == 0 ? 0 : sourceLength / n + 1, growth = m > n ? m - n : 0;
+  if (growth && matches > (SIZE_MAX - sourceLength) / growth) return ScratchTextAt(mark);
+  char* out = ScratchReserve(sourceLength + matches * growth);
   if (!out) return ScratchTextAt(mark);
   const char* at = from.text;
   const char* end = from.text + sourceLength;
@@ -184,7 +187,9 @@ int Utf8ToLatin1(std::uint8_t* output, std::int32_t* capacity, const std::uint8_
       if (next < 0x80 || next > 0xBF) { bad = true; break; }
       value = value * 64 + (next & 0x3F);
     }
-    if (bad || value > 0xFF) { status = -2; break; }
+    // An overlong form would smuggle in a character it does not encode, such as "]".
+    static const std::uint32_t shortest[] = {0, 0x80, 0x800, 0x10000};
+    if (bad || value < shortest[more] || value > 0xFF) { status = -2; break; }
     if (written >= room) break;
     output[written++] = static_cast<std::uint8_t>(value);
     consumed += 1 + more;

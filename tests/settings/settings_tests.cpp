@@ -10,12 +10,22 @@
 #include "file_io.h"
 #include "memory.h"
 #include "settings_store.h"
+#include "text.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <sys/stat.h>
 #endif
+
+// The library's memory fails with the store's own, so a refusal anywhere in the store must come
+// back as a failed call, never as an exception through its interface.
+void* operator new(std::size_t size) {
+  if (void* block = AllocateBytes(size)) return block;
+  throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept { ReleaseBytes(block); }
+void operator delete(void* block, std::size_t) noexcept { ReleaseBytes(block); }
 
 namespace {
 
@@ -186,12 +196,13 @@ TEST_F(Settings, Utf8FilesConvertAtTheInterface) {
 const std::string mark = "\xEF\xBB\xBF";
 const std::string oldFile = "; kept\n[Shopping]\nXPos=100\nText=milk\\neggs\n[Work]\nXPos=5\n";
 
-// One command: open, write the note's text, close; memory may run out while opening only.
-bool Cycle(const char* file, std::size_t valueLength, bool memoryComesBack = false) {
+// One command: open, write a number and the note's text, close; memory may come back after the open.
+bool Cycle(const char* file, const std::string& text, bool memoryComesBack = false) {
   OpenSettings(file);
   if (memoryComesBack) FailAllocationsAfter(-1);
   SelectGroup("Shopping");
-  WriteKeyString("Text", std::string(valueLength, 'v').c_str());
+  WriteKeyLong("XPos", 100);
+  WriteKeyString("Text", text.c_str());
   return CloseSettings();
 }
 
@@ -205,11 +216,11 @@ TEST_F(Settings, AWriteFailingAtAnyByteLeavesTheOldBytes) {
       Put(before);
       fileFaults.failWriteAfter = written < size ? written : -1;
       fileFaults.failEndOfFile = written == size;
-      EXPECT_FALSE(Cycle(File(), valueLength));
+      EXPECT_FALSE(Cycle(File(), std::string(valueLength, 'v')));
       fileFaults = FileFaults{};
       ASSERT_EQ(Get(), before) << valueLength << " bytes, failing after " << written;
     }
-    EXPECT_TRUE(Cycle(File(), valueLength));
+    EXPECT_TRUE(Cycle(File(), std::string(valueLength, 'v')));
     EXPECT_EQ(Get(), after);
   }
 }
@@ -217,21 +228,30 @@ TEST_F(Settings, AWriteFailingAtAnyByteLeavesTheOldBytes) {
 TEST_F(Settings, RunningOutOfMemoryAnywhereLeavesOldOrNewBytes) {
   std::string before = oldFile;  // more lines than one block of entries holds
   for (int i = 0; i < 600; ++i) before += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+  const std::string text(40, 'v');
   Put(before);
-  ASSERT_TRUE(Cycle(File(), 40));
+  ASSERT_TRUE(Cycle(File(), text));
   const std::string after = Get();
-  for (bool comesBack : {false, true}) {
+  enum Failing { ForGood, AtOpenOnly, OnceOnly };
+  for (Failing failing : {ForGood, AtOpenOnly, OnceOnly}) {
     bool completed = false;
     for (long n = 0; !completed && n < 1000; ++n) {
       Put(before);
       ReleaseSpareEntries();  // so every open allocates its entries afresh
-      FailAllocationsAfter(n);
-      completed = Cycle(File(), 40, comesBack) && Get() == after;
+      EndTextHelpers();       // and the scratch area too
+      FailAllocationsAfter(n, failing == OnceOnly ? 1 : -1);
+      const bool closed = Cycle(File(), text, failing == AtOpenOnly);
       FailAllocationsAfter(-1);
-      ASSERT_TRUE(completed || Get() == before) << "failing allocation " << n << (comesBack ? " at open" : "");
+      completed = closed && Get() == after;
+      ASSERT_TRUE(completed || Get() == before) << "failing allocation " << n << " in way " << failing;
     }
     EXPECT_TRUE(completed) << "a thousand allocations never let the command through";
   }
+  Put(before);
+  OpenSettings(File());  // a length whose terminator would wrap
+  EXPECT_EQ(PrepareKeyValue("Text", UINT32_MAX), nullptr);
+  EXPECT_FALSE(CloseSettings());
+  EXPECT_EQ(Get(), before);
 }
 
 enum Condition { Directory, AppearsAfterOpen, ShortRead, FailedRead, TooLarge, ReadOnly, HeldByAnother, HeldForReading };
