@@ -138,6 +138,23 @@ void AskForNewNote() {
   CreateNote();
 }
 
+void ShowNoteMenuAtNote(ObjectNumber note) {
+  RECT frame;
+  if (!GetWindowRect(WindowHandle(note), &frame)) return;
+  ShowMenuAt(note, WindowHandle(note), frame.left + TitleStripHeight, frame.top + EditAreaTop);
+}
+
+void BringNotesForward() {
+  HWND last = nullptr;
+  for (std::int32_t number = 1; number <= NoteCounter; ++number) {
+    HWND window = IsLiveNote(number) ? WindowHandle(number) : nullptr;
+    if (!window || !IsWindowVisible(window)) continue;
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    last = window;
+  }
+  if (last) SetForegroundWindow(last);
+}
+
 bool RunMenuCommand(std::int32_t item, ObjectNumber window) {
   switch (item) {
     case NewNoteItem: AskForNewNote(); break;

@@ -12,3 +12,7 @@ enum TrayMenuItem : std::int32_t {
 bool RunMenuCommand(std::int32_t item, ObjectNumber window);
 // Asks for a title and creates a note under it, unless the answer leaves no title.
 void AskForNewNote();
+// The note's menu below its title strip, for the keyboard.
+void ShowNoteMenuAtNote(ObjectNumber note);
+// Raises the visible notes above other windows, the last one active; writes nothing.
+void BringNotesForward();

@@ -58,6 +58,7 @@ void LoadNotes() {
     ReadNote(name, workingNote);
     BuildNoteWindow(workingNote, NoteCounter, false);
     ApplyStoredStates(workingNote, NoteCounter);
+    BringNoteIntoReach(NoteCounter);
     NoteCounter = NextNoteNumber(NoteCounter);
     PauseFor(100);
   }

@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "events.h"
+#include "instance.h"
 #include "loading.h"
 #include "menus.h"
 #include "note.h"
@@ -30,6 +31,30 @@ HICON ProgramIcon() {
   return ExtractIconA(instance, path, 2);
 }
 
+HICON trayImage;
+constexpr UINT_PTR TrayRetryTimer = 1;
+
+void ShowTrayIcon();
+
+void CALLBACK RetryTrayIcon(HWND, UINT, UINT_PTR, DWORD) { ShowTrayIcon(); }
+
+// The icon is all a person has to reach the program: a shell not yet up at log-on, or one
+// that refused, is asked again every two seconds without holding up the loop.
+void ShowTrayIcon() {
+  HWND owner = WindowHandle(OwnerWindow);
+  if (TrayIconAdd(TrayIcon, owner, trayImage) && TrayIconSetTip(TrayIcon, "Tackpad")) {
+    KillTimer(owner, TrayRetryTimer);
+  } else {
+    SetTimer(owner, TrayRetryTimer, 2000, RetryTrayIcon);
+  }
+}
+
+void KeepNotesInReach() {
+  for (std::int32_t number = 1; number <= NoteCounter; ++number) {
+    if (IsLiveNote(number)) BringNoteIntoReach(number);
+  }
+}
+
 // Runs until "Exit" or until any window of the program is asked to close.
 void MainLoop() {
   for (;;) {
@@ -51,6 +76,18 @@ void MainLoop() {
       case MenuEvent:
         if (!RunMenuCommand(item, window)) return;
         break;
+      case KeyboardMenuEvent:
+        if (IsLiveNote(window)) ShowNoteMenuAtNote(window);
+        break;
+      case TaskbarRestartEvent:
+        ShowTrayIcon();
+        break;
+      case DisplayChangeEvent:
+        KeepNotesInReach();
+        break;
+      case BringNotesMessage:
+        BringNotesForward();
+        break;
       case CloseEvent:
         return;
       default:
@@ -62,11 +99,15 @@ void MainLoop() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  if (!FirstInFolder()) ExitProcess(0);
   StartLayers();
-  TrayIconAdd(TrayIcon, WindowHandle(OwnerWindow), ProgramIcon());
-  TrayIconSetTip(TrayIcon, "Tackpad");
+  PublishOwnerWindow(WindowHandle(OwnerWindow));
+  trayImage = ProgramIcon();
+  ShowTrayIcon();
   if (ProbeFileSize(SettingsFile) != -1) LoadNotes();
+  SetSessionEndHandler(StoreChangedNotes);
   MainLoop();
+  StoreChangedNotes();  // "Exit", or a close request: nothing typed is lost
   EndLayers();
   ExitProcess(0);
 }

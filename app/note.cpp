@@ -2,6 +2,8 @@
 
 #include <richedit.h>
 
+#include <algorithm>
+
 #include "fonts.h"
 #include "gadgets.h"
 #include "menus.h"
@@ -19,7 +21,7 @@ namespace {
 
 void BuildTitleStrip(const Note& note, ObjectNumber number) {
   ObjectNumber strip = TitleStripOf(number);
-  NewTextGadget(strip, 0, TitleStripTop, note.size, TitleStripHeight, note.title.c_str(), SS_CENTER);
+  NewTextGadget(strip, 0, TitleStripTop, note.size, TitleStripHeight, note.title.c_str(), SS_CENTER | SS_NOPREFIX);
   ApplyGadgetColour(strip, FrontColour, note.frontColor);
   ApplyGadgetColour(strip, BackColour, note.bkgColor);
   ApplyGadgetFont(strip, TitleFont);
@@ -40,6 +42,7 @@ void BuildEditArea(const Note& note, ObjectNumber number) {
     SendMessageA(control, EM_SETTARGETDEVICE, 0, 0);
   }
   PutGadgetText(edit, note.text.c_str());
+  MarkNoteTextStored(number);
 }
 
 void BuildNoteMenu(ObjectNumber number) {
@@ -119,17 +122,62 @@ void SetNoteAlpha(ObjectNumber note, std::uint8_t alpha) {
 
 namespace {
 
-std::string GadgetText(ObjectNumber gadget) {
+bool GadgetText(ObjectNumber gadget, std::string& text) {
   std::size_t mark = ScratchMark();
-  std::string text = FetchGadgetText(gadget);
+  const char* fetched = FetchGadgetText(gadget);
+  if (fetched) text = fetched;
   ScratchRewind(mark);
-  return text;
+  return fetched != nullptr;
+}
+
+HWND EditControl(ObjectNumber note) { return GadgetHandle(EditAreaOf(note)); }
+
+// Whether some part of the strip, enough to take hold of, lies on a monitor's work area.
+BOOL CALLBACK FindStripOnMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM stripAddress) {
+  auto* strip = reinterpret_cast<RECT*>(stripAddress);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  RECT common;
+  if (!GetMonitorInfoA(monitor, &info) || !IntersectRect(&common, strip, &info.rcWork)) return TRUE;
+  if (common.right - common.left < ReachableGrip || common.bottom - common.top < ReachableGrip / 2) return TRUE;
+  SetRectEmpty(strip);  // found
+  return FALSE;
+}
+
+bool StripReachable(const RECT& frame) {
+  RECT strip{frame.left, frame.top + TitleStripTop, frame.right, frame.top + TitleStripTop + TitleStripHeight};
+  EnumDisplayMonitors(nullptr, nullptr, FindStripOnMonitor, reinterpret_cast<LPARAM>(&strip));
+  return IsRectEmpty(&strip);
 }
 
 }  // namespace
 
-std::string NoteTitle(ObjectNumber note) { return GadgetText(TitleStripOf(note)); }
-std::string NoteText(ObjectNumber note) { return GadgetText(EditAreaOf(note)); }
+std::string NoteTitle(ObjectNumber note) {
+  std::string title;
+  GadgetText(TitleStripOf(note), title);
+  return title;
+}
+
+bool NoteText(ObjectNumber note, std::string& text) { return GadgetText(EditAreaOf(note), text); }
+
+bool NoteTextChanged(ObjectNumber note) { return SendMessageA(EditControl(note), EM_GETMODIFY, 0, 0) != 0; }
+
+void MarkNoteTextStored(ObjectNumber note) { SendMessageA(EditControl(note), EM_SETMODIFY, FALSE, 0); }
+
+void BringNoteIntoReach(ObjectNumber note) {
+  HWND window = WindowHandle(note);
+  RECT frame;
+  if (!window || !GetWindowRect(window, &frame) || StripReachable(frame)) return;
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoA(MonitorFromRect(&frame, MONITOR_DEFAULTTONEAREST), &info)) return;
+  const RECT& work = info.rcWork;
+  // Its top left corner as far in as the whole note fits, and never above or left of the area.
+  int x = std::max<int>(work.left, std::min<int>(frame.left, work.right - (frame.right - frame.left)));
+  int y = std::max<int>(work.top, std::min<int>(frame.top, work.bottom - (frame.bottom - frame.top)));
+  PlaceWindow(note, x, y, IgnoreValue, IgnoreValue);
+  MarkWindowPlace(note);
+}
 
 bool IsLiveNote(ObjectNumber number) {
   return CanBeNote(static_cast<std::int32_t>(number)) && WindowHandle(number) != nullptr;

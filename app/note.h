@@ -49,10 +49,18 @@ void CreateNote();
 
 // Makes the window layered and gives it this opacity (255: opaque); it stays layered.
 void SetNoteAlpha(ObjectNumber note, std::uint8_t alpha);
-// The title strip's current text, which names the note's group.
+// The title strip's current text, which names the note's group; empty only when it could
+// not be fetched (no memory), as no note has an empty title.
 std::string NoteTitle(ObjectNumber note);
-// The edit area's current text, lines separated by CR LF.
-std::string NoteText(ObjectNumber note);
+// The edit area's current text, lines separated by CR LF; false when it could not be fetched.
+bool NoteText(ObjectNumber note, std::string& text);
+// Whether the text was changed since the note was built or its text last stored.
+bool NoteTextChanged(ObjectNumber note);
+void MarkNoteTextStored(ObjectNumber note);
+// A note whose title strip lies on no monitor's work area (a monitor gone, a resolution
+// lowered, a hand-edited place) moves into the nearest one, keeping its size. The file keeps
+// the stored place until a command on the note, so a monitor that comes back finds it there.
+void BringNoteIntoReach(ObjectNumber note);
 // True for the number of a note whose window stands.
 bool IsLiveNote(ObjectNumber number);
 // The titles of all notes on screen or hidden.

@@ -15,6 +15,8 @@ constexpr std::int32_t TitleStripHeight = 16;
 constexpr std::int32_t EditAreaTop = 25;
 constexpr std::int32_t RolledUpHeight = 24;
 constexpr std::int32_t TranslucentAlpha = 144;
+// Pixels of a title strip that must lie on a work area for a person to drag the note.
+constexpr std::int32_t ReachableGrip = 16;
 
 // The edit area reaches from row 25 to the bottom of the square.
 constexpr std::int32_t EditHeightFor(std::int32_t size) {

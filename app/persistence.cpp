@@ -3,23 +3,33 @@
 #include "note_rules.h"
 #include "note_text.h"
 #include "settings_store.h"
-#include "text.h"
 #include "window_layer.h"
 
 TextList GroupNameList;
 
 namespace {
 
-// Opens the file, selects the note's group and writes where the note stands; with
-// `writeSize`, also its edge length. The caller adds its own keys and closes.
-void StoreNotePlacement(ObjectNumber note, bool writeSize, std::int32_t size) {
-  OpenSettings(SettingsFile);
-  std::int32_t left = WindowLeft(note);
-  std::int32_t top = WindowTop(note);
-  SelectGroup(NoteTitle(note).c_str());
-  WriteKeyLong("XPos", left);
-  WriteKeyLong("YPos", top);
+// Selects the note's group in the open document and writes where the note stands; with
+// `writeSize`, also its edge length.
+void WriteNotePlacement(ObjectNumber note, const std::string& title, bool writeSize, std::int32_t size) {
+  SelectGroup(title.c_str());
+  WriteKeyLong("XPos", WindowLeft(note));
+  WriteKeyLong("YPos", WindowTop(note));
   if (writeSize) WriteKeyLong("Size", size);
+}
+
+// Opens the file and writes the note's placement; the caller adds its own keys and ends
+// with FinishNoteCycle. A title that could not be fetched opens nothing, so no key lands
+// in another group.
+void StoreNotePlacement(ObjectNumber note, bool writeSize, std::int32_t size) {
+  std::string title = NoteTitle(note);
+  if (title.empty()) return;
+  OpenSettings(SettingsFile);
+  WriteNotePlacement(note, title, writeSize, size);
+}
+
+void FinishNoteCycle(ObjectNumber note) {
+  if (CloseSettings()) MarkWindowPlace(note);
 }
 
 void StoreMeasuredPlacement(ObjectNumber note) {
@@ -29,19 +39,28 @@ void StoreMeasuredPlacement(ObjectNumber note) {
 void StoreNoteKey(ObjectNumber note, const char* key, std::int32_t value) {
   StoreMeasuredPlacement(note);
   WriteKeyLong(key, value);
-  CloseSettings();
-}
-
-// The style goes in as decimal text, as a new note's "768" does.
-void WriteStyleText(std::int32_t style) {
-  std::size_t mark = ScratchMark();
-  WriteKeyString("FontStyle", NumberText(style));
-  ScratchRewind(mark);
+  FinishNoteCycle(note);
 }
 
 void StoreFixedSize(ObjectNumber note, std::int32_t size) {
   StoreNotePlacement(note, true, size);
-  CloseSettings();
+  FinishNoteCycle(note);
+}
+
+// The text as the file holds it; false when it could not be had (no memory), so that an
+// empty text is never written over a stored one. Encoding never empties a text.
+bool EncodedNoteText(ObjectNumber note, std::string& encoded) {
+  std::string text;
+  if (!NoteText(note, text)) return false;
+  encoded = EncodeNoteText(text.c_str());
+  return !encoded.empty() || text.empty();
+}
+
+// What "Save note" writes, into the open document.
+void WriteTitleAndText(ObjectNumber note, const std::string& title, const std::string& encoded) {
+  WriteNotePlacement(note, title, true, WindowInnerWidth(note));
+  WriteKeyString("Title", title.c_str());
+  WriteKeyString("Text", encoded.c_str());
 }
 
 }  // namespace
@@ -78,22 +97,45 @@ void StoreRollup(ObjectNumber note, std::int32_t rollup) {
   // Rolled up, the window is no square: its stored size stays as it was.
   StoreNotePlacement(note, false, 0);
   WriteKeyLong("Rollup", rollup);
-  CloseSettings();
+  FinishNoteCycle(note);
 }
 
 void StoreFont(ObjectNumber note, const char* face, std::int32_t pointSize, std::int32_t style) {
   StoreMeasuredPlacement(note);
   WriteKeyString("Font", face);
   WriteKeyLong("FontSize", pointSize);
-  WriteStyleText(style);
-  CloseSettings();
+  WriteKeyLong("FontStyle", style);
+  FinishNoteCycle(note);
 }
 
 void StoreTitleAndText(ObjectNumber note) {
-  StoreMeasuredPlacement(note);
-  WriteKeyString("Title", NoteTitle(note).c_str());
-  WriteKeyString("Text", EncodeNoteText(NoteText(note).c_str()).c_str());
-  CloseSettings();
+  std::string title = NoteTitle(note), encoded;
+  if (title.empty() || !EncodedNoteText(note, encoded)) return;
+  OpenSettings(SettingsFile);
+  WriteTitleAndText(note, title, encoded);
+  if (!CloseSettings()) return;
+  MarkWindowPlace(note);
+  MarkNoteTextStored(note);
+}
+
+void StoreChangedNotes() {
+  std::vector<ObjectNumber> stored;
+  OpenSettings(SettingsFile);
+  for (std::int32_t note = 1; note <= NoteCounter; ++note) {
+    if (!IsLiveNote(note)) continue;
+    std::string title = NoteTitle(note), encoded;
+    bool typed = NoteTextChanged(note);
+    if (title.empty() || (typed && !EncodedNoteText(note, encoded))) continue;
+    if (typed) WriteTitleAndText(note, title, encoded);
+    else if (WindowMovedSinceMark(note)) WriteNotePlacement(note, title, false, 0);
+    else continue;
+    stored.push_back(note);
+  }
+  if (!CloseSettings()) return;
+  for (ObjectNumber note : stored) {
+    MarkWindowPlace(note);
+    MarkNoteTextStored(note);
+  }
 }
 
 void DeleteNoteGroup(ObjectNumber note) {
@@ -123,7 +165,7 @@ void StoreNewNote(const Note& note) {
   WriteKeyString("Text", note.text.c_str());
   WriteKeyString("Font", note.font.c_str());
   WriteKeyLong("FontSize", note.fontSize);
-  WriteStyleText(note.fontStyle);
+  WriteKeyLong("FontStyle", note.fontStyle);
   WriteKeyLong("FrontColor", note.frontColor);
   WriteKeyLong("BkgColor", note.bkgColor);
   WriteKeyLong("Hidden", note.hidden);

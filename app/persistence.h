@@ -7,7 +7,7 @@
 #include "text_list.h"
 
 // Every note command writes its change at once, in one open-select-write-close cycle on
-// this file; nothing is held back between events and nothing is saved on exit.
+// this file. At an orderly end, StoreChangedNotes keeps what was typed or moved since.
 constexpr char SettingsFile[] = "Settings.ini";
 
 // The names of the file's groups, in file order; refilled by each walk over the groups.
@@ -25,7 +25,11 @@ void StoreRollup(ObjectNumber note, std::int32_t rollup);
 void StoreBkgColor(ObjectNumber note, std::int32_t colour);
 void StoreFrontColor(ObjectNumber note, std::int32_t colour);
 void StoreFont(ObjectNumber note, const char* face, std::int32_t pointSize, std::int32_t style);
+// "Save note"; writes nothing when the text could not be fetched.
 void StoreTitleAndText(ObjectNumber note);
+// In one cycle: what "Save note" writes for every live note whose text changed since it was
+// built or stored, "XPos" and "YPos" for one only moved. A file with nothing to store stays as it is.
+void StoreChangedNotes();
 void StoreSizeSmall(ObjectNumber note);
 void StoreSizeNormal(ObjectNumber note);
 void StoreSizeLarge(ObjectNumber note);

@@ -11,6 +11,8 @@ const char* const RequesterClass = "InputRequester";
 constexpr int FieldId = 10;
 constexpr int OkCommand = 1000;
 constexpr int CancelCommand = 1001;
+// Wakes the loop after a close that came from elsewhere; only this message is taken back.
+constexpr UINT WakeUpMessage = WM_APP + 0x3A1;
 
 // One requester at a time: its window procedure reaches the dialog's parts through here.
 struct InputRequester {
@@ -60,7 +62,7 @@ LRESULT CALLBACK RequesterProcedure(HWND dialog, UINT message, WPARAM wParam, LP
       EnableSuspendedWindows();
       requester.done = true;
       // A close sent from elsewhere is handled inside GetMessageA, which would then wait on.
-      PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
+      PostThreadMessageA(GetCurrentThreadId(), WakeUpMessage, 0, 0);
       return 0;
     default:
       return DefWindowProcA(dialog, message, wParam, lParam);
@@ -126,7 +128,7 @@ void RunRequesterLoop(HWND dialog) {
   if (!requester.done) CloseRequester(dialog);
   // The quit belongs to the caller's loop; the wake-up was the dialog's own business.
   if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
-  PeekMessageA(&message, reinterpret_cast<HWND>(-1), WM_NULL, WM_NULL, PM_REMOVE);
+  PeekMessageA(&message, reinterpret_cast<HWND>(-1), WakeUpMessage, WakeUpMessage, PM_REMOVE);
 }
 
 }  // namespace

@@ -28,6 +28,8 @@ struct EventState {
 };
 
 EventState eventState;
+UINT taskbarCreatedMessage;
+void (*sessionEndHandler)();
 
 // Repeats of the newest deferred event are dropped; anything between two keeps both.
 void EnqueueEvent(std::int32_t kind, ObjectNumber window) {
@@ -156,10 +158,30 @@ BOOL CALLBACK PassColourChange(HWND child, LPARAM) {
   return TRUE;
 }
 
+// The answer comes only once everything is stored: Windows may end the process right after.
+LRESULT EndSession(UINT message, WPARAM wParam) {
+  if (sessionEndHandler && (message == WM_QUERYENDSESSION || wParam)) sessionEndHandler();
+  if (message == WM_ENDSESSION && wParam) EnqueueEvent(CloseEvent, AnyNumber);
+  return message == WM_QUERYENDSESSION ? TRUE : 0;
+}
+
 LRESULT Translate(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   ObjectNumber number = WindowNumberOf(handle);
   eventState.window = number;
+  if (message == taskbarCreatedMessage && message != 0) {
+    EnqueueEvent(TaskbarRestartEvent, AnyNumber);
+    return 0;
+  }
   switch (message) {
+    case WM_DISPLAYCHANGE:
+      EnqueueEvent(DisplayChangeEvent, AnyNumber);
+      return NotHandled;
+    case WM_SETTINGCHANGE:
+      if (wParam == SPI_SETWORKAREA) EnqueueEvent(DisplayChangeEvent, AnyNumber);
+      return NotHandled;
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+      return EndSession(message, wParam);
     case WM_MOVE:
       if (number != AnyNumber) EnqueueEvent(MoveEvent, number);
       return 0;
@@ -178,7 +200,8 @@ LRESULT Translate(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SYSCOLORCHANGE:
       if (FindWindowRecord(number)) EnumChildWindows(handle, PassColourChange, 0);
       return NotHandled;
-    case WM_NOTIFY:
+    case WM_NOTIFY:  // any process can send one, with any address or none
+      if (!lParam) return NotHandled;
       return GadgetMessageHook(reinterpret_cast<NMHDR*>(lParam)->hwndFrom, handle, message, wParam, lParam);
     case WM_COMMAND:
       TranslateCommand(handle, wParam, lParam);
@@ -204,7 +227,18 @@ LRESULT Translate(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+// Shift+F10 and the menu key open a window's menu, as a right click does.
+bool IsMenuKey(const MSG& message) {
+  if (message.message == WM_KEYDOWN) return message.wParam == VK_APPS;
+  return message.message == WM_SYSKEYDOWN && message.wParam == VK_F10 && KeyDown(VK_SHIFT);
+}
+
 void Dispatch(MSG* message) {
+  if (IsMenuKey(*message) && WindowNumberOf(message->hwnd) != AnyNumber) {
+    eventState.window = WindowNumberOf(message->hwnd);
+    eventState.pendingKind = KeyboardMenuEvent;
+    return;
+  }
   HWND active = GetActiveWindow();
   HACCEL table = AcceleratorFor(active);
   if (table && TranslateAcceleratorA(active, table, message)) return;
@@ -217,6 +251,9 @@ void Dispatch(MSG* message) {
 std::int32_t NextEvent(std::int32_t timeoutMs) {
   eventState.subtype = -1;
   if (eventState.first) return TakeDeferredEvent();
+  // A kind left by a nested loop (a menu, a requester, a dialog, the drag) that no one took
+  // must not stand in for the next message.
+  eventState.pendingKind = 0;
   MSG message;
   if (!TakeMessage(&message, timeoutMs)) return 0;
   Dispatch(&message);
@@ -247,7 +284,10 @@ void DrainMessages() {
   eventState.pendingKind = 0;
 }
 
+void SetSessionEndHandler(void (*handler)()) { sessionEndHandler = handler; }
+
 void ResetEventState() {
   while (eventState.first) TakeDeferredEvent();
   eventState = EventState{};
+  taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
 }

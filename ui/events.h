@@ -14,11 +14,16 @@ enum : std::int32_t {
   GadgetEvent = 13100,
   MenuEvent = 13101,
   TrayEvent = 13102,
-  ActivateEvent = 13104
+  ActivateEvent = 13104,
+  TaskbarRestartEvent = 13105,  // the shell started anew: every tray icon is gone
+  DisplayChangeEvent = 13106,   // monitors or their work areas changed
+  KeyboardMenuEvent = 13107     // Shift+F10 or the menu key on a window of the layer
 };
 enum : std::int32_t { TrayLeftClick = 0, TrayRightClick = 1, TrayLeftDoubleClick = 2, TrayRightDoubleClick = 3 };
 
 constexpr UINT TrayCallbackMessage = 12501, TrayRelayMessage = 12502;
+// Posted by a second start in the same folder: the running program brings its notes forward.
+constexpr UINT BringNotesMessage = 12503;
 constexpr WORD FocusNextCommand = 1212, FocusPreviousCommand = 1213;
 
 // What a message hook answers when the message goes on to the default handling.
@@ -35,6 +40,10 @@ std::int32_t LastSubtype();
 LRESULT CALLBACK LayerWindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
 // Dispatches whatever waits in the queue; the events it would make are dropped.
 void DrainMessages();
+
+// Runs inside the session-end messages, so that what must be stored is on disk before
+// Windows is answered; it may run more than once.
+void SetSessionEndHandler(void (*handler)());
 
 // Empties the deferred queue and clears what the last event left; part of StartWindowLayer.
 void ResetEventState();

@@ -286,12 +286,27 @@ void PutGadgetText(ObjectNumber number, const char* text) {
   else SetWindowTextA(record->handle, text ? text : "");
 }
 
+namespace {
+
+// In bytes as the ANSI calls give the text: in a multibyte code page a count of characters
+// would cut it.
+int TextBytes(const GadgetRecord* record) {
+  if (record->gadgetClass == &editorGadgetClass) {
+    GETTEXTLENGTHEX query{GTL_NUMBYTES | GTL_PRECISE | GTL_USECRLF, CP_ACP};
+    LRESULT length = SendMessageA(record->handle, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0);
+    if (length >= 0) return static_cast<int>(length);
+  }
+  return GetWindowTextLengthA(record->handle);
+}
+
+}  // namespace
+
 const char* FetchGadgetText(ObjectNumber number) {
   GadgetRecord* record = FindGadget(number);
   if (!record) return "";
-  int length = GetWindowTextLengthA(record->handle);
+  int length = TextBytes(record);
   char* room = ScratchReserve(static_cast<std::size_t>(length));
-  if (!room) return "";
+  if (!room) return nullptr;
   *room = 0;
   int copied = GetWindowTextA(record->handle, room, length + 1);
   ScratchCommit(static_cast<std::size_t>(copied));

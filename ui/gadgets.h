@@ -20,7 +20,8 @@ void ApplyGadgetColour(ObjectNumber number, int which, std::int32_t colour);
 void ApplyGadgetFont(ObjectNumber number, HFONT font);
 HWND GadgetHandle(ObjectNumber number);
 void PutGadgetText(ObjectNumber number, const char* text);
-// Built at the ScratchArea's fill position, which then stands on its terminating zero.
+// Built at the ScratchArea's fill position, which then stands on its terminating zero;
+// null when there is no memory for it.
 const char* FetchGadgetText(ObjectNumber number);
 // position -1 appends a line.
 void InsertGadgetLine(ObjectNumber number, int position, const char* text);

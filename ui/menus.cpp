@@ -101,6 +101,8 @@ void ShowMenuAt(ObjectNumber number, HWND window, int x, int y) {
   if (!menu) return;
   SetForegroundWindow(window);
   TrackPopupMenu(menu, TPM_RIGHTBUTTON, x, y, 0, window, nullptr);
+  // Lets the menu of a window in the background close at a click elsewhere and open again.
+  PostMessageA(window, WM_NULL, 0, 0);
 }
 
 void DiscardMenu(ObjectNumber number) {

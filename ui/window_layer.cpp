@@ -131,6 +131,7 @@ HWND NewWindow(ObjectNumber number, int x, int y, int width, int height, const c
   if (!record) return nullptr;
   AttachAccelerators(record);
   record->backgroundColour = -1;
+  MarkWindowPlace(number);
   return listed ? reinterpret_cast<HWND>(record) : handle;
 }
 
@@ -243,4 +244,13 @@ int WindowInnerWidth(ObjectNumber number) {
   RECT client{};
   HWND handle = WindowHandle(number);
   return handle && GetClientRect(handle, &client) ? client.right : 0;
+}
+
+void MarkWindowPlace(ObjectNumber number) {
+  if (WindowRecord* record = FindWindowRecord(number)) record->markedPlace = {WindowLeft(number), WindowTop(number)};
+}
+
+bool WindowMovedSinceMark(ObjectNumber number) {
+  WindowRecord* record = FindWindowRecord(number);
+  return record && (record->markedPlace.x != WindowLeft(number) || record->markedPlace.y != WindowTop(number));
 }

@@ -18,6 +18,7 @@ struct WindowRecord {
   HACCEL acceleratorTable;
   std::int32_t backgroundColour;  // -1: the class background
   HBRUSH backgroundBrush;
+  POINT markedPlace;  // where the window stood when created or last marked
 };
 
 void StartWindowLayer();
@@ -35,6 +36,9 @@ void SetWindowBackground(ObjectNumber number, std::int32_t colour);
 int WindowLeft(ObjectNumber number);
 int WindowTop(ObjectNumber number);
 int WindowInnerWidth(ObjectNumber number);
+// Notes where the window stands now; whether it stands elsewhere since.
+void MarkWindowPlace(ObjectNumber number);
+bool WindowMovedSinceMark(ObjectNumber number);
 
 // For the event layer: the number of the layer window that is or contains `handle`
 // (-1 when none does), the record of a number, and the record of exactly this window.
