@@ -11,6 +11,7 @@
 #include "driver.h"
 #include "gadgets.h"
 #include "loading.h"
+#include "memory.h"
 #include "menus.h"
 #include "note.h"
 #include "note_rules.h"
@@ -134,6 +135,24 @@ TEST_F(NoteWindows, NoteNumbersPassOverTheOwnerWindowAndHideAllChangesEveryWindo
   RunMenuCommand(NewNoteItem, OwnerWindow);
   answer.join();
   EXPECT_EQ(NoteTitle(1004), "after (2)");
+}
+
+// A text the program could not fetch (no memory for it) is never stored as an empty one.
+TEST_F(NoteWindows, SaveNoteWritesNothingForATextItCouldNotFetch) {
+  const std::string file = CrLfLines({"[Kept]", "Size = 258", "Text = stored"});
+  std::string text;  // beyond what the scratch area holds, so fetching it takes memory
+  while (text.size() < 20000) text += "a line of its own\r\n";
+  WriteBytes("Settings.ini", file);
+  LoadNotes();
+  PutGadgetText(EditAreaOf(1), text.c_str());
+  for (bool memory : {false, true}) {
+    FailAllocationsAfter(memory ? -1 : 0, 1);  // the room for the text alone
+    RunMenuCommand(SaveNoteItem, 1);
+    FailAllocationsAfter(-1);
+    std::string written;
+    ASSERT_TRUE(ReadBytes("Settings.ini", written));
+    EXPECT_EQ(written.find(memory ? "Text = a line of its own\\na line" : "Text = stored\r\n"), file.find("Text"));
+  }
 }
 
 }  // namespace

@@ -196,6 +196,7 @@ void LeaveWindowsUnmanaged(const char* program) {
 bool StartApp(const char* exe, const Place& place, const char* ownerClass, RunningApp& app) {
   app.place = place;
   if (!Spawn(std::string("\"") + exe + "\"", place.windows.c_str(), app.process)) return false;
+  if (!ownerClass) return true;
   app.owner = WaitForWindow(app.process.dwProcessId, ownerClass, 20000);
   return app.owner != nullptr;
 }

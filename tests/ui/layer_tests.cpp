@@ -103,6 +103,19 @@ TEST_F(LayerTest, DrainedCommandsVanish) {
   EXPECT_EQ(NextEvent(0), static_cast<std::int32_t>(WM_APP));
 }
 
+// A kind made inside a nested loop that no one took must not stand in for the next press; a
+// WM_NOTIFY without its record, which any process can send, is no crash.
+TEST_F(LayerTest, NoLeftoverKindHidesAPressAndANotifyWithoutARecordIsIgnored) {
+  HWND window = NewWindow(41, 10, 10, 50, 50, "", Hidden, nullptr);
+  while (NextEvent(0)) continue;
+  PostMessageA(window, TrayRelayMessage, 1, WM_RBUTTONUP);
+  MSG message;  // a nested loop, as a menu or a dialog runs: the event layer takes nothing
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  PostMessageA(window, WM_LBUTTONDOWN, 0, 0);
+  EXPECT_EQ(NextEvent(0), static_cast<std::int32_t>(WM_LBUTTONDOWN));
+  SendMessageA(window, WM_NOTIFY, 0, 0);
+}
+
 // Real keys: Tab is text in a note's writable edit area, not a move to another control.
 TEST_F(LayerTest, ARealTabKeyTypesIntoTheEditArea) {
   HWND note = OpenNote(93, Shown);

@@ -1,0 +1,113 @@
+// What a Windows desktop does around the program: the ways it ends, monitors, the taskbar,
+// the keyboard, a second start.
+#include "fixture.h"
+
+#include <shellapi.h>
+
+#include <functional>
+
+namespace {
+
+using Desktop = E2eTest;
+
+// Note 1 "Typed" at (100, 100) and note 3 "Moved" at (x, 100).
+std::string TwoNotes(const std::string& typed, int x) {
+  std::vector<std::string> lines = GroupLines("Typed", 100, 100, 258, typed, 0, 8252912, 0, 0, 0, 0);
+  std::vector<std::string> moved = GroupLines("Moved", x, 100, 258, "still", 0, 8252912, 0, 0, 0, 0);
+  lines.insert(lines.end(), moved.begin(), moved.end());
+  return CrLfLines(lines);
+}
+
+void Ended(Desktop& t) {
+  DWORD code = 99;
+  ASSERT_TRUE(WaitForExit(t.app, &code)) << "the program did not end";
+  EXPECT_EQ(code, 0u);
+}
+
+TEST_F(Desktop, WhatWasTypedOrMovedIsStoredAtExitAtAltF4AndAtTheEndOfASession) {
+  const std::string stored = TwoNotes("old kept", 500);
+  const struct {
+    const char* name;
+    std::function<void(Desktop&)> end;
+  } endings[] = {
+      {"Exit", [](Desktop& t) { t.Exit(); }},
+      {"Alt+F4", [](Desktop& t) { EXPECT_TRUE(Xdo("key alt+F4")), Ended(t); }},
+      {"end of session", [&](Desktop& t) {
+         DWORD_PTR answer = 0;
+         EXPECT_TRUE(SendMessageTimeoutA(t.app.owner, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000, &answer));
+         EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+         EXPECT_EQ(t.File(), stored) << "stored before the answer";
+         EXPECT_TRUE(SendMessageTimeoutA(t.app.owner, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 5000, nullptr));
+         Ended(t);
+       }},
+  };
+  for (const auto& c : endings) {
+    SCOPED_TRACE(c.name);
+    dir = FreshDirectory(std::string("e2e.Desktop.Ending.") + c.name);
+    WriteBytes(InPlace(dir, "Settings.ini"), TwoNotes("old", 400));
+    ASSERT_NO_FATAL_FAILURE(Start(3));
+    ASSERT_TRUE(Xdo("click 1 key ctrl+End type --delay 50 ' kept'", EditArea(1)));
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(EditArea(1)) == "old kept"; }));
+    SetWindowPos(Note(3), nullptr, 500, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(WaitUntil([&] { return Outer(Note(3)).left == 500; }));
+    ASSERT_NO_FATAL_FAILURE(Barrier());
+    ASSERT_EQ(File(), TwoNotes("old", 400)) << "nothing stored before the end";
+    c.end(*this);
+    EXPECT_EQ(File(), stored);
+  }
+}
+
+TEST_F(Desktop, ANoteOffEveryMonitorLoadsInReachAndOnlyACommandStoresItsNewPlace) {
+  std::vector<std::string> lines = GroupLines("Far", 5000, 5000, 258, "lost?", 0, 8252912, 0, 0, 0, 0);
+  std::vector<std::string> inReach = GroupLines("Near", 100, 100, 258, "here", 0, 8252912, 0, 0, 0, 0);
+  lines.insert(lines.end(), inReach.begin(), inReach.end());
+  const std::string file = CrLfLines(lines);
+  ASSERT_NO_FATAL_FAILURE(Launch(file.c_str(), 3));
+  const RECT distant = Outer(Note(1)), screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  EXPECT_TRUE(distant.left >= 0 && distant.top >= 0 && distant.right <= screen.right && distant.bottom <= screen.bottom);
+  EXPECT_EQ(distant.right - distant.left, 258);
+  EXPECT_EQ(Outer(Note(3)).left, 100);  // a note in reach stays where it is
+  ASSERT_NO_FATAL_FAILURE(Exit());
+  EXPECT_EQ(File(), file);  // an untouched program's end writes nothing
+
+  ASSERT_NO_FATAL_FAILURE(Start(3));
+  PostCommand(Note(1), HideNoteItem);
+  std::string moved = WithKey(WithKey(file, "Far", "XPos", std::to_string(Outer(Note(1)).left)), "Far", "YPos",
+                              std::to_string(Outer(Note(1)).top));
+  EXPECT_EQ(Changed(file), WithKey(moved, "Far", "Hidden", "1"));
+}
+
+TEST_F(Desktop, TheKeyboardOpensANotesMenuTheTrayIconComesBackAndASecondStartEndsAtOnce) {
+  const std::vector<HWND> before = TrayIcons();
+  ASSERT_NO_FATAL_FAILURE(Launch(CrLfLines(GroupLines("Q&A", 100, 100, 258, "", 0, 8252912, 0, 0, 0, 0)).c_str(), 1));
+  EXPECT_TRUE(GetWindowLongA(TitleStrip(1), GWL_STYLE) & SS_NOPREFIX) << "\"&\" shown as it is";
+  for (const char* keys : {"key shift+F10", "key Menu"}) {
+    ASSERT_TRUE(Xdo("click 1", EditArea(1)) && Xdo(keys)) << keys;
+    HWND menu = Dialog("#32768");
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(menu); })) << keys << " opened no menu";
+    ASSERT_TRUE(Xdo("key Escape"));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
+  }
+
+  ASSERT_TRUE(WaitUntil([&] { return TrayIcons().size() == before.size() + 1; }));
+  NOTIFYICONDATAA icon{};
+  icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  icon.hWnd = app.owner;
+  icon.uID = 1;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &icon));  // as a taskbar restart leaves it
+  ASSERT_TRUE(WaitUntil([&] { return TrayIcons().size() == before.size(); }));
+  PostMessageA(app.owner, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(WaitUntil([&] { return TrayIcons().size() == before.size() + 1; })) << "the icon did not come back";
+
+  RunningApp second, beside;
+  ASSERT_TRUE(StartApp(TACKPAD_EXE, dir, nullptr, second));
+  DWORD code = 99;
+  ASSERT_TRUE(WaitForExit(second, &code)) << "a second start in the folder kept running";
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(ProcessWindows(app.process.dwProcessId, "WindowClass_1").size(), 1u);
+  ASSERT_TRUE(StartApp(TACKPAD_EXE, FreshDirectory("e2e.Desktop.Beside"), "WindowClass_1000", beside));
+  EXPECT_TRUE(ExitApp(beside, ExitItem, &code) && code == 0) << "a start in another folder runs beside";
+  EXPECT_TRUE(Ping(app));
+}
+
+}  // namespace
