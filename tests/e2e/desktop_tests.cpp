@@ -67,8 +67,11 @@ TEST_F(Desktop, ANoteOffEveryMonitorLoadsInReachAndOnlyACommandStoresItsNewPlace
   EXPECT_TRUE(distant.left >= 0 && distant.top >= 0 && distant.right <= screen.right && distant.bottom <= screen.bottom);
   EXPECT_EQ(distant.right - distant.left, 258);
   EXPECT_EQ(Outer(Note(3)).left, 100);  // a note in reach stays where it is
+  SetWindowPos(Note(3), nullptr, -3000, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);  // its monitor gone
+  SendMessageTimeoutA(app.owner, WM_DISPLAYCHANGE, 32, MAKELPARAM(screen.right, screen.bottom), SMTO_NORMAL, 5000, nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return Outer(Note(3)).left == 0 && Outer(Note(3)).top == 200; })) << "left out of reach";
   ASSERT_NO_FATAL_FAILURE(Exit());
-  EXPECT_EQ(File(), file);  // an untouched program's end writes nothing
+  EXPECT_EQ(File(), file);  // an untouched program's end writes nothing, nor one for a move into reach
 
   ASSERT_NO_FATAL_FAILURE(Start(3));
   PostCommand(Note(1), HideNoteItem);
