@@ -43,6 +43,12 @@ void EnqueueEvent(std::int32_t kind, ObjectNumber window) {
   eventState.last = node;
 }
 
+// For an event made by a sent message, which the loop's wait does not return for.
+void EnqueueAndWake(std::int32_t kind, HWND handle) {
+  EnqueueEvent(kind, AnyNumber);
+  PostMessageA(handle, WM_NULL, 0, 0);
+}
+
 std::int32_t TakeDeferredEvent() {
   DeferredEvent* node = eventState.first;
   eventState.first = node->next;
@@ -159,9 +165,9 @@ BOOL CALLBACK PassColourChange(HWND child, LPARAM) {
 }
 
 // The answer comes only once everything is stored: Windows may end the process right after.
-LRESULT EndSession(UINT message, WPARAM wParam) {
+LRESULT EndSession(HWND handle, UINT message, WPARAM wParam) {
   if (sessionEndHandler && (message == WM_QUERYENDSESSION || wParam)) sessionEndHandler();
-  if (message == WM_ENDSESSION && wParam) EnqueueEvent(CloseEvent, AnyNumber);
+  if (message == WM_ENDSESSION && wParam) EnqueueAndWake(CloseEvent, handle);
   return message == WM_QUERYENDSESSION ? TRUE : 0;
 }
 
@@ -169,19 +175,19 @@ LRESULT Translate(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   ObjectNumber number = WindowNumberOf(handle);
   eventState.window = number;
   if (message == taskbarCreatedMessage && message != 0) {
-    EnqueueEvent(TaskbarRestartEvent, AnyNumber);
+    EnqueueAndWake(TaskbarRestartEvent, handle);
     return 0;
   }
   switch (message) {
     case WM_DISPLAYCHANGE:
-      EnqueueEvent(DisplayChangeEvent, AnyNumber);
+      EnqueueAndWake(DisplayChangeEvent, handle);
       return NotHandled;
     case WM_SETTINGCHANGE:
-      if (wParam == SPI_SETWORKAREA) EnqueueEvent(DisplayChangeEvent, AnyNumber);
+      if (wParam == SPI_SETWORKAREA) EnqueueAndWake(DisplayChangeEvent, handle);
       return NotHandled;
     case WM_QUERYENDSESSION:
     case WM_ENDSESSION:
-      return EndSession(message, wParam);
+      return EndSession(handle, message, wParam);
     case WM_MOVE:
       if (number != AnyNumber) EnqueueEvent(MoveEvent, number);
       return 0;
