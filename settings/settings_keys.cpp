@@ -9,6 +9,9 @@
 namespace {
 
 bool IsOpen() { return settingsStore.fileHandle || settingsStore.hasFileName; }
+bool Utf8Mode() { return settingsStore.encoding == Utf8Encoding; }
+SettingsEntry& Entry(EntryIndex index) { return EntryAt(settingsStore.entries, index); }
+EntryIndex Next(EntryIndex index) { return NextEntry(settingsStore.entries, index); }
 
 // A command that could not store all it asked for is not written at all: the file keeps its
 // old state rather than a part of the new one.
@@ -16,9 +19,6 @@ void RefuseWriteBack() {
   settingsStore.readWhole = false;
   settingsStore.modified = true;  // so the close reports the loss
 }
-bool Utf8Mode() { return settingsStore.encoding == Utf8Encoding; }
-SettingsEntry& Entry(EntryIndex index) { return EntryAt(settingsStore.entries, index); }
-EntryIndex Next(EntryIndex index) { return NextEntry(settingsStore.entries, index); }
 
 // ASCII letters folded, a zero byte read as the blank it stands for, every other byte exact.
 unsigned char Folded(char c) {
@@ -300,9 +300,9 @@ void WriteKeyString(const char* key, const char* value) {
 
 void RemoveGroup(const char* name) {
   SettingsStore& s = settingsStore;
-  std::string stored;
-  // Converted as SelectGroup does, so names with bytes from 0x80 up are found in UTF-8 files too.
   if (!IsOpen() || !name) return;
+  // Converted as SelectGroup does, so names with bytes from 0x80 up are found in UTF-8 files too.
+  std::string stored;
   if (!Stored(name, stored)) return RefuseWriteBack();
   EntryIndex group = FindGroup(stored);
   if (group == noEntry) return;
