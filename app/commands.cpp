@@ -93,9 +93,7 @@ void DeleteNote(ObjectNumber note) {
 
 // Every window first, then the file once: one rewrite however many notes there are.
 void SetAllHidden(std::int32_t hidden) {
-  for (std::int32_t number = 1; number <= NoteCounter; ++number) {
-    if (CanBeNote(number)) SetWindowHidden(number, hidden);
-  }
+  for (ObjectNumber note : LiveNotes()) SetWindowHidden(note, hidden);
   StoreHiddenForAll(hidden);
 }
 
@@ -146,9 +144,9 @@ void ShowNoteMenuAtNote(ObjectNumber note) {
 
 void BringNotesForward() {
   HWND last = nullptr;
-  for (std::int32_t number = 1; number <= NoteCounter; ++number) {
-    HWND window = IsLiveNote(number) ? WindowHandle(number) : nullptr;
-    if (!window || !IsWindowVisible(window)) continue;
+  for (ObjectNumber note : LiveNotes()) {
+    HWND window = WindowHandle(note);
+    if (!IsWindowVisible(window)) continue;
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     last = window;
   }

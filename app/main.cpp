@@ -49,12 +49,6 @@ void ShowTrayIcon() {
   }
 }
 
-void KeepNotesInReach() {
-  for (std::int32_t number = 1; number <= NoteCounter; ++number) {
-    if (IsLiveNote(number)) BringNoteIntoReach(number);
-  }
-}
-
 // Runs until "Exit" or until any window of the program is asked to close.
 void MainLoop() {
   for (;;) {
@@ -83,7 +77,7 @@ void MainLoop() {
         ShowTrayIcon();
         break;
       case DisplayChangeEvent:
-        KeepNotesInReach();
+        for (ObjectNumber note : LiveNotes()) BringNoteIntoReach(note);
         break;
       case BringNotesMessage:
         BringNotesForward();

@@ -183,10 +183,16 @@ bool IsLiveNote(ObjectNumber number) {
   return CanBeNote(static_cast<std::int32_t>(number)) && WindowHandle(number) != nullptr;
 }
 
+std::vector<ObjectNumber> LiveNotes() {
+  std::vector<ObjectNumber> notes;
+  for (std::int32_t number = 1; number <= NoteCounter; ++number) {
+    if (IsLiveNote(number)) notes.push_back(number);
+  }
+  return notes;
+}
+
 std::vector<std::string> LiveNoteTitles() {
   std::vector<std::string> titles;
-  for (std::int32_t number = 1; number <= NoteCounter; ++number) {
-    if (IsLiveNote(number)) titles.push_back(NoteTitle(number));
-  }
+  for (ObjectNumber note : LiveNotes()) titles.push_back(NoteTitle(note));
   return titles;
 }

@@ -63,5 +63,7 @@ void MarkNoteTextStored(ObjectNumber note);
 void BringNoteIntoReach(ObjectNumber note);
 // True for the number of a note whose window stands.
 bool IsLiveNote(ObjectNumber number);
+// The numbers of all notes on screen or hidden, in order.
+std::vector<ObjectNumber> LiveNotes();
 // The titles of all notes on screen or hidden.
 std::vector<std::string> LiveNoteTitles();

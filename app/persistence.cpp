@@ -121,14 +121,13 @@ void StoreTitleAndText(ObjectNumber note) {
 void StoreChangedNotes() {
   std::vector<ObjectNumber> stored;
   OpenSettings(SettingsFile);
-  for (std::int32_t note = 1; note <= NoteCounter; ++note) {
-    if (!IsLiveNote(note)) continue;
-    std::string title = NoteTitle(note), encoded;
+  for (ObjectNumber note : LiveNotes()) {
     bool typed = NoteTextChanged(note);
+    if (!typed && !WindowMovedSinceMark(note)) continue;
+    std::string title = NoteTitle(note), encoded;
     if (title.empty() || (typed && !EncodedNoteText(note, encoded))) continue;
     if (typed) WriteTitleAndText(note, title, encoded);
-    else if (WindowMovedSinceMark(note)) WriteNotePlacement(note, title, false, 0);
-    else continue;
+    else WriteNotePlacement(note, title, false, 0);
     stored.push_back(note);
   }
   if (!CloseSettings()) return;
