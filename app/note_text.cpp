@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "text.h"
+#include "version.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ std::string ShownNoteTitle(const std::string& groupName, const std::string& stor
 }
 
 std::string AboutText() {
-  std::string text = "Tackpad v1.1\n";
+  std::string text = "Tackpad v" TACKPAD_VERSION "\n";
   text += "\n";
   text += "Little notes that stay where you pin them.\n";
   text += "Written in C++ on the plain Win32 API.\n";

@@ -1,5 +1,5 @@
 // The README's pictures, taken by hand under Wine (see the README): four notes in their colours,
-// then one note's menu open. Drives the real Tackpad.exe with the end-to-end tests' fixture.
+// one note's menu open, and the title requester and About box in the system's visual style. Drives the real Tackpad.exe with the end-to-end tests' fixture.
 #include "fixture.h"
 
 namespace {
@@ -28,6 +28,33 @@ TEST_F(Program, Screenshots) {
   // A moment for the submenu to be painted: only the picture waits for it.
   ASSERT_TRUE(RunOnHost("sleep 0.3; " + shot + "/note-menu.png"));
   ASSERT_TRUE(Xdo("key --delay 50 Escape Escape"));
+}
+
+// A picture of one window and a margin around it.
+bool Shoot(HWND window, const char* name) {
+  const RECT r = Outer(window);
+  const std::string box = std::to_string(r.right - r.left + 16) + "x" + std::to_string(r.bottom - r.top + 16) + "+" +
+                          std::to_string(r.left - 8) + "+" + std::to_string(r.top - 8);
+  return RunOnHost("sleep 0.3; import -window root -crop " + box + " +repage " SCREENSHOTS "/" + name);
+}
+
+TEST_F(Program, DialogScreenshots) {
+  ASSERT_NO_FATAL_FAILURE(Launch(nullptr));
+  PostCommand(app.owner, NewNoteItem);
+  HWND requester = Dialog("InputRequester");
+  ASSERT_TRUE(requester && WaitUntil([&] { return IsWindowVisible(requester); }));
+  HWND field = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (field = ChildOf(requester, "Edit")) != nullptr; }));
+  TypeText(field, "Shopping");
+  ASSERT_TRUE(WaitUntil([&] { return TextOf(field) == "Shopping"; }));
+  ASSERT_TRUE(Shoot(requester, "title-requester.png"));
+  PressKey(field, VK_ESCAPE);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(requester); }));
+  PostCommand(app.owner, AboutItem);
+  HWND about = Dialog("#32770");
+  ASSERT_TRUE(about && WaitUntil([&] { return IsWindowVisible(about); }));
+  ASSERT_TRUE(Shoot(about, "about.png"));
+  ASSERT_TRUE(CloseDialog(about, IDOK));
 }
 
 }  // namespace
