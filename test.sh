@@ -72,12 +72,22 @@ cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FI
 # Its test programs are built only where they run.
 if [ "$arch" = i686 ]; then cmake --build build/win; else cmake --build build/win --target Tackpad; fi
 
+step "the release packages, built twice: the same commit must give the same bytes"
+./package.sh
+again=$(mktemp -d)
+TACKPAD_PACKAGE_BUILD=$again/build TACKPAD_PACKAGE_DIST=$again/dist ./package.sh >/dev/null
+for f in build/win/app/Tackpad.exe dist/*; do
+  cmp "$f" "$again/${f/#build\/win/build}" || { echo "$f differs between two builds"; failed=1; }
+done
+rm -rf "$again"
+
 windows_build=build/win
 if [ "$arch" != i686 ]; then
   step "64-bit Wine (no 32-bit code here, or TACKPAD_WINE_ARCH=x86_64): the same sources built for 64-bit Windows run the Wine tests"
   windows_build=build/win64
   cmake -S . -B $windows_build -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake >/dev/null
   cmake --build $windows_build
+  TACKPAD_PACKAGE_ARCH=x86_64 ./package.sh >/dev/null
 fi
 
 step "Windows tests under Wine ($arch) on Xvfb"

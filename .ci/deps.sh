@@ -3,7 +3,7 @@
 
 tackpad_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-tackpad_packages="cmake ninja-build g++ clang libgtest-dev googletest libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb xdotool imagemagick x11-utils libinih-dev libsimpleini-dev libglib2.0-dev"
+tackpad_packages="cmake ninja-build g++ clang libgtest-dev googletest libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb xdotool imagemagick x11-utils libinih-dev libsimpleini-dev libglib2.0-dev nsis zip unzip"
 
 ensure_packages() {
   local missing=() p
