@@ -193,9 +193,9 @@ void LeaveWindowsUnmanaged(const char* program) {
   RegCloseKey(key);
 }
 
-bool StartApp(const char* exe, const Place& place, const char* ownerClass, RunningApp& app) {
+bool StartApp(const char* exe, const Place& place, const char* ownerClass, RunningApp& app, const char* arguments) {
   app.place = place;
-  if (!Spawn(std::string("\"") + exe + "\"", place.windows.c_str(), app.process)) return false;
+  if (!Spawn(std::string("\"") + exe + "\"" + arguments, place.windows.c_str(), app.process)) return false;
   if (!ownerClass) return true;
   app.owner = WaitForWindow(app.process.dwProcessId, ownerClass, 20000);
   return app.owner != nullptr;

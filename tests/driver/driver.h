@@ -50,8 +50,8 @@ struct RunningApp {
   HWND owner = nullptr;  // the window that "Exit" is posted to
   Place place;
 };
-// Starts `exe` in `place` and waits for its window of class `ownerClass` (null: no wait).
-bool StartApp(const char* exe, const Place& place, const char* ownerClass, RunningApp& app);
+// Starts `exe` (with `arguments`) in `place` and waits for its window of class `ownerClass` (null: no wait).
+bool StartApp(const char* exe, const Place& place, const char* ownerClass, RunningApp& app, const char* arguments = "");
 // A round trip through the program's message loop.
 bool Ping(const RunningApp& app, int timeoutMs = 10000);
 // Waits for the program to end by itself; false when it still runs after `timeoutMs`.
