@@ -45,13 +45,6 @@ TEST(TextHelpers, ReplaceAll) {
         << (c.source ? c.source : "(none)") << " / " << c.search << " from " << c.start;
 }
 
-TEST(TextHelpers, NumbersAndCase) {
-  const std::pair<std::int32_t, const char*> numbers[] = {
-      {0, "0"}, {-1, "-1"}, {768, "768"}, {INT32_MAX, "2147483647"}, {INT32_MIN, "-2147483648"}};
-  for (const auto& [value, text] : numbers) EXPECT_EQ(std::string(NumberText(value)), text);
-  EXPECT_TRUE(CompareNoCase("aZ", "Az", 8) == 0 && CompareNoCase("a", "B", 1) < 0 && CompareNoCase("b", "A", 1) > 0);
-}
-
 TEST(Utf8Converters, StopWhereACharacterDoesNotFitOrCannotBeOneByte) {
   struct Case { bool decode; std::string input; std::int32_t room; std::string output; int status; std::int32_t consumed; };
   const Case cases[] = {
