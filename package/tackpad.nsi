@@ -10,6 +10,7 @@ SetCompressor /SOLID lzma
 !define PUBLISHER "The Tackpad developers"
 
 Name "Tackpad"
+BrandingText "Tackpad ${VERSION}"
 OutFile "${OUTFILE}"
 RequestExecutionLevel user
 InstallDir "$LOCALAPPDATA\Programs\Tackpad"
