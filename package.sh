@@ -25,6 +25,7 @@ cmake --build "$build" --target Tackpad
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 
 # The files carry the commit's time and fixed modes, so the packages depend on the commit alone.
+# Outside a git checkout: 1980, the earliest time a zip holds.
 stamp=$(git -C "$here" log -1 --format=%ct 2>/dev/null || echo 315532800)
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT

@@ -76,9 +76,8 @@ step "the release packages, built twice: the same commit must give the same byte
 ./package.sh
 again=$(mktemp -d)
 TACKPAD_PACKAGE_BUILD=$again/build TACKPAD_PACKAGE_DIST=$again/dist ./package.sh >/dev/null
-for f in build/win/app/Tackpad.exe dist/*; do
-  cmp "$f" "$again/${f/#build\/win/build}" || { echo "$f differs between two builds"; failed=1; }
-done
+cmp build/win/app/Tackpad.exe "$again/build/app/Tackpad.exe" || failed=1
+for f in "$again"/dist/*; do cmp "dist/${f##*/}" "$f" || failed=1; done
 rm -rf "$again"
 
 windows_build=build/win
