@@ -64,7 +64,8 @@ bool UsesCommonControls6(DWORD processId) {
     char path[MAX_PATH] = "";
     GetModuleFileNameExA(process, modules[i], path, MAX_PATH);
     const std::string lower = CharLowerA(path);
-    found = found || lower.find("\\winsxs\\") < lower.find("_microsoft.windows.common-controls_6595b64144ccf1df_6.");
+    found = found || (lower.find("\\winsxs\\") != std::string::npos &&
+                      lower.find("_microsoft.windows.common-controls_6595b64144ccf1df_6.") != std::string::npos);
   }
   CloseHandle(process);
   return found;
