@@ -41,7 +41,8 @@ void CloseRequester(HWND dialog) {
 void StoreFieldText(HWND dialog) {
   auto** slot = reinterpret_cast<char**>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
   if (!slot) return;
-  const int length = GetWindowTextLengthA(requester.field);
+  // In bytes: a UTF-16 unit takes at most three in any ANSI code page, UTF-8 included.
+  const int length = GetWindowTextLengthW(requester.field) * 3;
   auto* text = static_cast<char*>(AllocateBytes(static_cast<std::size_t>(length) + 1));
   if (!text) return;
   GetWindowTextA(requester.field, text, length + 1);
@@ -61,7 +62,7 @@ LRESULT CALLBACK RequesterProcedure(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_DESTROY:
       EnableSuspendedWindows();
       requester.done = true;
-      // A close sent from elsewhere is handled inside GetMessageA, which would then wait on.
+      // A close sent from elsewhere is handled inside GetMessageW, which would then wait on.
       PostThreadMessageA(GetCurrentThreadId(), WakeUpMessage, 0, 0);
       return 0;
     default:
@@ -81,29 +82,31 @@ void RegisterRequesterClass() {
   RegisterClassExA(&windowClass);  // still registered from an earlier call: that one serves
 }
 
-HWND AddControl(HWND dialog, const char* className, const char* text, DWORD style,
+// Unicode controls, so that typed characters arrive whole; their texts go through the ANSI calls.
+HWND AddControl(HWND dialog, const wchar_t* className, const char* text, DWORD style,
                 DWORD extendedStyle, RECT place, int id) {
-  HWND control = CreateWindowExA(extendedStyle, className, text, style, place.left, place.top,
+  HWND control = CreateWindowExW(extendedStyle, className, nullptr, style, place.left, place.top,
                                  place.right, place.bottom, dialog,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  GetModuleHandleA(nullptr), nullptr);
+  if (text) SetWindowTextA(control, text);
   SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(requester.dialogFont), TRUE);
   return control;
 }
 
 void AddControls(HWND dialog, const char* prompt, const char* defaultText) {
-  AddControl(dialog, "STATIC", prompt, WS_CHILD | WS_VISIBLE | SS_SIMPLE, 0,
+  AddControl(dialog, L"STATIC", prompt, WS_CHILD | WS_VISIBLE | SS_SIMPLE, 0,
                                 RECT{10, 10, 280, 22}, 0);
-  requester.field = AddControl(dialog, "EDIT", nullptr,
+  requester.field = AddControl(dialog, L"EDIT", nullptr,
                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
                                WS_EX_CLIENTEDGE, RECT{10, 32, 275, 21}, FieldId);
   SetFocus(requester.field);
   if (*defaultText) {
     SendMessageA(requester.field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(defaultText));
-    const int end = GetWindowTextLengthA(requester.field);
+    const int end = GetWindowTextLengthW(requester.field);
     SendMessageA(requester.field, EM_SETSEL, end, end);
   }
-  AddControl(dialog, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
+  AddControl(dialog, L"BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
              RECT{110, 67, 80, 25}, OkCommand);
 }
 
@@ -119,10 +122,11 @@ void RunRequesterLoop(HWND dialog) {
   BringWindowToTop(dialog);
   MSG message{};
   BOOL got = TRUE;
-  while (!requester.done && (got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
-    if (keys && TranslateAcceleratorA(dialog, keys, &message)) continue;
+  // In UTF-16, as the main loop: the field is a Unicode control.
+  while (!requester.done && (got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
+    if (keys && TranslateAcceleratorW(dialog, keys, &message)) continue;
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
   if (keys) DestroyAcceleratorTable(keys);
   if (!requester.done) CloseRequester(dialog);

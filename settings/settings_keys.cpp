@@ -10,6 +10,8 @@ namespace {
 
 bool IsOpen() { return settingsStore.fileHandle || settingsStore.hasFileName; }
 bool Utf8Mode() { return settingsStore.encoding == Utf8Encoding; }
+// The caller's texts are UTF-8 themselves: nothing is narrowed or widened on the way.
+bool Utf8Caller() { return callerCodePage == Utf8Encoding; }
 SettingsEntry& Entry(EntryIndex index) { return EntryAt(settingsStore.entries, index); }
 EntryIndex Next(EntryIndex index) { return NextEntry(settingsStore.entries, index); }
 
@@ -39,8 +41,9 @@ bool SameName(const char* a, std::uint32_t aLength, const std::string& b) {
 bool Stored(const char* text, std::string& out) {
   const char* plain = text ? text : "";
   std::size_t length = std::strlen(plain);
-  if (length > INT32_MAX / 2 || !SizeText(out, Utf8Mode() ? length * 2 : length)) return false;
-  if (!Utf8Mode()) {
+  const bool widen = Utf8Mode() && !Utf8Caller();
+  if (length > INT32_MAX / 2 || !SizeText(out, widen ? length * 2 : length)) return false;
+  if (!widen) {
     std::memcpy(&out[0], plain, length);
     return true;
   }
@@ -50,12 +53,25 @@ bool Stored(const char* text, std::string& out) {
   return true;
 }
 
-// A stored text as the caller reads it: zero bytes as blanks, UTF-8 taken back to one byte
-// per character (the empty text when it holds what one byte cannot, or memory runs out).
+// Bytes that are no UTF-8 were written by an ANSI program (or by hand) in the legacy code page.
+std::string FromLegacy(const std::string& text) {
+  std::size_t mark = ScratchMark();
+  std::string out;
+  const char* converted = LegacyToUtf8(text.data(), text.size());
+  if (converted && SizeText(out, ScratchMark() - mark)) std::memcpy(&out[0], converted, out.size());
+  ScratchRewind(mark);
+  return out;
+}
+
+// A stored text as the caller reads it: zero bytes as blanks. A UTF-8 caller gets UTF-8, read
+// from the legacy code page where it is none; any other caller gets UTF-8 files taken back to one
+// byte per character (the empty text when it holds what one byte cannot). Memory running out
+// gives the empty text.
 std::string HandedOut(const char* text, std::uint32_t length) {
   std::string out;
   if (length > INT32_MAX || !SizeText(out, length)) return out;
   for (std::uint32_t i = 0; i < length; ++i) out[i] = text[i] ? text[i] : ' ';
+  if (Utf8Caller()) return IsUtf8(out.data(), out.size()) ? out : FromLegacy(out);
   if (!Utf8Mode()) return out;
   // Decoding in place is safe: no character is written ahead of the bytes it came from.
   auto* bytes = reinterpret_cast<std::uint8_t*>(&out[0]);
@@ -64,10 +80,18 @@ std::string HandedOut(const char* text, std::uint32_t length) {
   return out;
 }
 
+// A group is found by its name as stored or, for a UTF-8 caller, as that caller reads it.
+bool NamesGroup(const SettingsEntry& group, const std::string& name) {
+  if (SameName(group.text, group.textLength, name)) return true;
+  if (!Utf8Caller() || IsUtf8(group.text, group.textLength)) return false;
+  const std::string read = HandedOut(group.text, group.textLength);
+  return SameName(read.data(), static_cast<std::uint32_t>(read.size()), name);
+}
+
 EntryIndex FindGroup(const std::string& name) {
   for (EntryIndex i = FirstEntry(settingsStore.entries); i != noEntry; i = Next(i)) {
     const SettingsEntry& e = Entry(i);
-    if (e.kind == GroupEntry && SameName(e.text, e.textLength, name)) return i;
+    if (e.kind == GroupEntry && NamesGroup(e, name)) return i;
   }
   return noEntry;
 }

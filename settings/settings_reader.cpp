@@ -2,8 +2,10 @@
 
 #include "memory.h"
 #include "settings_store.h"
+#include "text.h"
 
 SettingsStore settingsStore;
+std::uint32_t callerCodePage;
 
 namespace {
 
@@ -83,6 +85,7 @@ bool CutIntoEntries(EntryList& entries, const char* data, std::uint32_t length) 
 
 void InitSettingsStore() {
   settingsStore = SettingsStore{};
+  callerCodePage = ActiveCodePage();
 }
 
 void EndSettingsStore() {

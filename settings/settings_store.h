@@ -24,6 +24,9 @@ struct SettingsStore {
 };
 
 extern SettingsStore settingsStore;
+// The code page of the texts callers hand in and get back: the process's ANSI code page, taken
+// at start.
+extern std::uint32_t callerCodePage;
 
 constexpr std::int32_t Utf8Encoding = 65001;
 

@@ -166,33 +166,49 @@ bool TextGreater(const char* a, const char* b) {
   return std::strcmp(a ? a : "", b ? b : "") > 0;
 }
 
+int DecodeUtf8(const std::uint8_t* at, std::size_t available, std::uint32_t& value) {
+  const std::uint8_t lead = at[0];
+  const int more = lead < 0x80 ? 0 : lead < 0xC0 ? -1 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : lead < 0xF8 ? 3 : -1;
+  if (more < 0) return -1;
+  if (available <= static_cast<std::size_t>(more)) return 0;
+  value = more == 0 ? lead : lead & (0x3Fu >> more);
+  for (int k = 1; k <= more; ++k) {
+    if ((at[k] & 0xC0) != 0x80) return -1;
+    value = value << 6 | (at[k] & 0x3Fu);
+  }
+  // An overlong form would smuggle in a character it does not encode, such as "]".
+  static const std::uint32_t shortest[] = {0, 0x80, 0x800, 0x10000};
+  if (value < shortest[more] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return -1;
+  return 1 + more;
+}
+
+bool IsUtf8(const char* text, std::size_t length) {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text);
+  for (std::size_t i = 0; i < length;) {
+    std::uint32_t value;
+    int taken = bytes[i] < 0x80 ? 1 : DecodeUtf8(bytes + i, length - i, value);
+    if (taken <= 0) return false;
+    i += static_cast<std::size_t>(taken);
+  }
+  return true;
+}
+
 int Utf8ToLatin1(std::uint8_t* output, std::int32_t* capacity, const std::uint8_t* input,
                  std::int32_t* count) {
   std::int32_t written = 0, consumed = 0;
   int status = 0;
   std::int32_t room = *capacity, available = input ? *count : 0;
   while (consumed < available) {
-    std::uint32_t lead = input[consumed], value;
-    int more;
-    if (lead < 0x80) { value = lead; more = 0; }
-    else if (lead < 0xC0) { status = -2; break; }
-    else if (lead < 0xE0) { value = lead & 0x1F; more = 1; }
-    else if (lead < 0xF0) { value = lead & 0x0F; more = 2; }
-    else if (lead < 0xF8) { value = lead & 0x07; more = 3; }
-    else { status = -2; break; }
-    if (available - consumed - 1 < more) break;  // cut short: left for the caller
-    bool bad = false;
-    for (int k = 1; k <= more; ++k) {
-      std::uint8_t next = input[consumed + k];
-      if (next < 0x80 || next > 0xBF) { bad = true; break; }
-      value = value * 64 + (next & 0x3F);
+    std::uint32_t value;
+    int taken = DecodeUtf8(input + consumed, static_cast<std::size_t>(available - consumed), value);
+    if (taken == 0) break;  // cut short: left for the caller
+    if (taken < 0 || value > 0xFF) {
+      status = -2;
+      break;
     }
-    // An overlong form would smuggle in a character it does not encode, such as "]".
-    static const std::uint32_t shortest[] = {0, 0x80, 0x800, 0x10000};
-    if (bad || value < shortest[more] || value > 0xFF) { status = -2; break; }
     if (written >= room) break;
     output[written++] = static_cast<std::uint8_t>(value);
-    consumed += 1 + more;
+    consumed += taken;
   }
   *capacity = written;
   *count = consumed;

@@ -46,3 +46,14 @@ int Utf8ToLatin1(std::uint8_t* output, std::int32_t* capacity, const std::uint8_
                  std::int32_t* count);
 int Latin1ToUtf8(std::uint8_t* output, std::int32_t* capacity, const std::uint8_t* input,
                  std::int32_t* count);
+
+// One UTF-8 character: its byte count, 0 when the bytes end inside it, -1 when malformed (a
+// stray or bad continuation, an overlong form, a surrogate, or beyond U+10FFFF).
+int DecodeUtf8(const std::uint8_t* at, std::size_t available, std::uint32_t& value);
+bool IsUtf8(const char* text, std::size_t length);
+
+// The process's ANSI code page: 65001 where the program runs with UTF-8 as its own.
+std::uint32_t ActiveCodePage();
+// Bytes in the system's legacy ANSI code page (natively: Latin-1) as UTF-8, built at the fill
+// position and running up to it; null when memory runs out.
+const char* LegacyToUtf8(const char* text, std::size_t length);

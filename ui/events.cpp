@@ -60,17 +60,19 @@ std::int32_t TakeDeferredEvent() {
   return kind;
 }
 
+// Messages are taken and dispatched in UTF-16: a character typed into a Unicode control (the
+// edit areas, the title field) then reaches it whole, whatever the keyboard's code page.
 bool TakeMessage(MSG* message, std::int32_t timeoutMs) {
   if (timeoutMs == -1) {
-    GetMessageA(message, nullptr, 0, 0);  // a quit message is reported like any other
+    GetMessageW(message, nullptr, 0, 0);  // a quit message is reported like any other
     return true;
   }
-  if (PeekMessageA(message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD)) return true;
+  if (PeekMessageW(message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD)) return true;
   if (timeoutMs == 0) return false;
   if (MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(timeoutMs), QS_ALLINPUT) == WAIT_TIMEOUT) {
     return false;
   }
-  return PeekMessageA(message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD);
+  return PeekMessageW(message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD);
 }
 
 bool KeyDown(int key) { return GetKeyState(key) < 0; }
@@ -247,9 +249,9 @@ void Dispatch(MSG* message) {
   }
   HWND active = GetActiveWindow();
   HACCEL table = AcceleratorFor(active);
-  if (table && TranslateAcceleratorA(active, table, message)) return;
+  if (table && TranslateAcceleratorW(active, table, message)) return;
   TranslateMessage(message);
-  DispatchMessageA(message);
+  DispatchMessageW(message);
 }
 
 }  // namespace
@@ -283,9 +285,9 @@ LRESULT CALLBACK LayerWindowProcedure(HWND handle, UINT message, WPARAM wParam, 
 
 void DrainMessages() {
   MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
   eventState.pendingKind = 0;
 }

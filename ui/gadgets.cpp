@@ -52,7 +52,7 @@ GadgetState gadgetState;
 ObjectTable* gadgetTable;
 BrushUse* brushes;
 CRITICAL_SECTION brushLock;
-const char* richEditClass;
+const wchar_t* richEditClass;
 WNDPROC richEditProcedure;  // shared by every edit area
 
 GadgetRecord* FindGadget(ObjectNumber number) {
@@ -161,10 +161,12 @@ const GadgetClass textGadgetClass{TextColourHook, ReleaseBackBrush, nullptr, nul
 const GadgetClass editorGadgetClass{nullptr, nullptr, SetEditorText, InsertEditorLine, SetEditorColour};
 
 WNDPROC ClassProcedure(HWND control) {
-  return reinterpret_cast<WNDPROC>(GetClassLongPtrA(control, GCLP_WNDPROC));
+  return reinterpret_cast<WNDPROC>(GetClassLongPtrW(control, GCLP_WNDPROC));
 }
 
-// Every gadget: frees its entry when the platform destroys the control.
+// Every gadget: frees its entry when the platform destroys the control. The procedures of this
+// layer's controls are Unicode ones, as the controls are: an ANSI one in between would narrow
+// every typed character to a code page.
 LRESULT CALLBACK GadgetProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
   GadgetRecord* record = RecordOf(control);
   WNDPROC previous = record ? record->previousProcedure : ClassProcedure(control);
@@ -174,12 +176,12 @@ LRESULT CALLBACK GadgetProcedure(HWND control, UINT message, WPARAM wParam, LPAR
     RemovePropA(control, GadgetNumberProperty);
     ReleaseEntry(gadgetTable, number);
   }
-  return CallWindowProcA(previous, control, message, wParam, lParam);
+  return CallWindowProcW(previous, control, message, wParam, lParam);
 }
 
 // Edit areas: a new font would reset the text colour, so it is put back.
 LRESULT CALLBACK EditorProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
-  LRESULT result = CallWindowProcA(richEditProcedure, control, message, wParam, lParam);
+  LRESULT result = CallWindowProcW(richEditProcedure, control, message, wParam, lParam);
   if (message != WM_SETFONT) return result;
   if (GadgetRecord* record = RecordOf(control)) SetEditorColour(record, FrontColour, record->frontColour);
   return 0;
@@ -189,10 +191,13 @@ void DestroyGadget(ObjectNumber number) {
   if (GadgetRecord* record = FindGadget(number)) DestroyWindow(record->handle);
 }
 
-HWND CreateControl(DWORD extendedStyle, const char* className, const char* text, DWORD style, int x, int y,
+// A Unicode control whose text goes through the ANSI call, in the process's code page.
+HWND CreateControl(DWORD extendedStyle, const wchar_t* className, const char* text, DWORD style, int x, int y,
                    int width, int height) {
-  return CreateWindowExA(extendedStyle, className, text, style, x, y, width, height, gadgetState.hostWindow,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(-1)), GetModuleHandleA(nullptr), nullptr);
+  HWND control = CreateWindowExW(extendedStyle, className, nullptr, style, x, y, width, height, gadgetState.hostWindow,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(-1)), GetModuleHandleA(nullptr), nullptr);
+  if (control && text) SetWindowTextA(control, text);
+  return control;
 }
 
 HWND ClaimAndBind(ObjectNumber number, HWND control, const GadgetClass* gadgetClass) {
@@ -207,7 +212,7 @@ HWND ClaimAndBind(ObjectNumber number, HWND control, const GadgetClass* gadgetCl
   SetWindowLongPtrA(control, GWLP_ID, number);
   SetPropA(control, GadgetNumberProperty, reinterpret_cast<HANDLE>(number));
   record->previousProcedure = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GadgetProcedure)));
+      SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GadgetProcedure)));
   SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(gadgetState.defaultFont), TRUE);
   return listed ? reinterpret_cast<HWND>(record) : control;
 }
@@ -215,11 +220,11 @@ HWND ClaimAndBind(ObjectNumber number, HWND control, const GadgetClass* gadgetCl
 void LoadRichEdit() {
   if (richEditClass) return;
   if (LoadLibraryA("RICHED20.DLL")) {
-    richEditClass = "RichEdit20A";
+    richEditClass = L"RichEdit20W";
     return;
   }
   LoadLibraryA("RICHED32.DLL");  // without either, creating the control fails
-  richEditClass = "RichEdit";
+  richEditClass = L"RichEdit";
 }
 
 }  // namespace
@@ -241,7 +246,7 @@ HWND SetGadgetHost(HWND window) {
 HWND NewTextGadget(ObjectNumber number, int x, int y, int width, int height, const char* text,
                    std::uint32_t flags) {
   DWORD extendedStyle = (flags & ClientEdgeFlag) ? WS_EX_CLIENTEDGE : 0;
-  HWND control = CreateControl(extendedStyle, "Static", text ? text : "", flags | WS_CHILD | WS_VISIBLE | WS_GROUP,
+  HWND control = CreateControl(extendedStyle, L"Static", text, flags | WS_CHILD | WS_VISIBLE | WS_GROUP,
                                x, y, width, height);
   return control ? ClaimAndBind(number, control, &textGadgetClass) : nullptr;
 }
@@ -250,11 +255,11 @@ HWND NewEditorGadget(ObjectNumber number, int x, int y, int width, int height) {
   LoadRichEdit();
   DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | ES_WANTRETURN | ES_NOHIDESEL |
                 ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_MULTILINE;
-  HWND control = CreateControl(WS_EX_CLIENTEDGE, richEditClass, "", style, x, y, width, height);
+  HWND control = CreateControl(WS_EX_CLIENTEDGE, richEditClass, nullptr, style, x, y, width, height);
   if (!control) return nullptr;
   SendMessageA(control, EM_EXLIMITTEXT, 0, WholeTextLimit);
   richEditProcedure = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditorProcedure)));
+      SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditorProcedure)));
   DrainMessages();
   return ClaimAndBind(number, control, &editorGadgetClass);
 }
@@ -296,7 +301,7 @@ int TextBytes(const GadgetRecord* record) {
     LRESULT length = SendMessageA(record->handle, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0);
     if (length >= 0) return static_cast<int>(length);
   }
-  return GetWindowTextLengthA(record->handle);
+  return GetWindowTextLengthW(record->handle) * 3;  // no code page takes more per UTF-16 unit
 }
 
 }  // namespace

@@ -116,18 +116,22 @@ HWND ChildOf(HWND parent, const char* className) { return FindWindowExA(parent, 
 
 std::string TextOf(HWND window) {
   DWORD_PTR length = 0;
-  if (!Send(window, WM_GETTEXTLENGTH, 0, 0, &length)) return "";
-  std::string text(length + 1, '\0');
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length)) return "";
+  std::wstring text(length + 1, L'\0');
   DWORD_PTR got = 0;
-  Send(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(&text[0]), &got);
+  SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(&text[0]), SMTO_NORMAL, 5000, &got);
   text.resize(std::min<std::size_t>(got, length));
-  return text;
+  std::string utf8(text.size() * 3, '\0');
+  utf8.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), text.size(), &utf8[0], utf8.size(), nullptr, nullptr));
+  return utf8;
 }
 
 void PostCommand(HWND window, int item) { PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(item), 0); }
 
 void TypeText(HWND control, const std::string& text) {
-  for (char c : text) PostMessageA(control, WM_CHAR, static_cast<unsigned char>(c), 1);
+  std::wstring units(text.size(), L'\0');
+  units.resize(MultiByteToWideChar(CP_UTF8, 0, text.data(), text.size(), &units[0], units.size()));
+  for (wchar_t unit : units) PostMessageW(control, WM_CHAR, unit, 1);
 }
 
 void PressKey(HWND control, WPARAM key) {
@@ -140,7 +144,7 @@ bool AnswerTitle(HWND requester, const char* title) {
   if (!WaitUntil([&] { return (field = ChildOf(requester, "Edit")) != nullptr; })) return false;
   const std::string text = title ? title : "";
   // The field takes no control characters from the keyboard; such a title is put in whole.
-  if (std::any_of(text.begin(), text.end(), [](char c) { return c < ' '; })) {
+  if (std::any_of(text.begin(), text.end(), [](unsigned char c) { return c < ' '; })) {
     Send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title));
   } else {
     TypeText(field, text);

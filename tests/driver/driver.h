@@ -27,9 +27,10 @@ bool RunOnHost(const std::string& command, int timeoutMs = 15000);
 std::vector<HWND> ProcessWindows(DWORD process, const char* className);
 HWND WaitForWindow(DWORD process, const char* className, int timeoutMs = 10000);
 HWND ChildOf(HWND parent, const char* className);
-std::string TextOf(HWND window);
+std::string TextOf(HWND window);  // in UTF-8
 
-// Input as the platform posts it: a chosen menu item, characters, a key.
+// Input as the platform posts it: a chosen menu item, characters (UTF-8, posted as the keyboard
+// delivers them: a WM_CHAR per UTF-16 unit), a key.
 void PostCommand(HWND window, int item);
 void TypeText(HWND control, const std::string& text);
 void PressKey(HWND control, WPARAM key);

@@ -35,7 +35,7 @@ class E2eTest : public ::testing::Test {
 
   HWND Note(int number) const;
   HWND TitleStrip(int number) const { return ChildOf(Note(number), "Static"); }
-  HWND EditArea(int number) const { return ChildOf(Note(number), "RichEdit20A"); }
+  HWND EditArea(int number) const { return ChildOf(Note(number), "RichEdit20W"); }
   HWND Dialog(const char* className) const { return WaitForWindow(app.process.dwProcessId, className); }
 
   Place dir;

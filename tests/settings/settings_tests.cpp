@@ -41,6 +41,7 @@ class Settings : public ::testing::Test {
     std::filesystem::create_directories(folder_);
     file_ = folder_ + "/Settings.ini";
     InitSettingsStore();
+    callerCodePage = 1252;  // a Western ANSI program
   }
   void TearDown() override {
     EndSettingsStore();
