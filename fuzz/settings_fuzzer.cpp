@@ -42,9 +42,9 @@ std::string Folded(std::string name) {
 // Whether a stored group name is the caller's: as stored or, for a UTF-8 caller, as read from
 // bytes that are no UTF-8 (natively, the legacy code page is Latin-1).
 bool Names(const std::string& stored, const std::string& name) {
-  if (Folded(stored) == Folded(Stored(name))) return true;
-  const std::string blanked = Folded(stored);
-  return utf8Caller && !IsUtf8(blanked.data(), blanked.size()) && Folded(Widened(blanked)) == Folded(name);
+  const std::string folded = Folded(stored);
+  return folded == Folded(Stored(name)) ||
+         (utf8Caller && !IsUtf8(folded.data(), folded.size()) && Folded(Widened(folded)) == Folded(name));
 }
 
 // Every entry in order, leaving out the groups of either name (and the top level when written to).

@@ -28,6 +28,14 @@ LONG HeightOfPoints(std::int32_t points) {
   return height;
 }
 
+// What RequestFont preselects: the face cut to 31 bytes, and the height of the size in points.
+LOGFONTA FontDescription(const char* faceName, std::int32_t pointSize) {
+  LOGFONTA font{};
+  if (faceName) lstrcpynA(font.lfFaceName, faceName, LF_FACESIZE);
+  if (pointSize != 0) font.lfHeight = HeightOfPoints(pointSize);
+  return font;
+}
+
 }  // namespace
 
 std::int32_t RequestColour(std::int32_t initialColour) {
@@ -43,13 +51,6 @@ std::int32_t RequestColour(std::int32_t initialColour) {
   const BOOL chosen = ChooseColorA(&request);
   ResumeThreadWindows();
   return chosen ? static_cast<std::int32_t>(request.rgbResult) : -1;
-}
-
-LOGFONTA FontDescription(const char* faceName, std::int32_t pointSize) {
-  LOGFONTA font{};
-  if (faceName) lstrcpynA(font.lfFaceName, faceName, LF_FACESIZE);
-  if (pointSize != 0) font.lfHeight = HeightOfPoints(pointSize);
-  return font;
 }
 
 int RequestFont(const char* faceName, std::int32_t pointSize, std::uint32_t extraFlags,

@@ -12,9 +12,6 @@ std::int32_t RequestColour(std::int32_t initialColour);
 // and size (0: none); colour -1 means black. Returns 1 when a font was chosen, else 0.
 int RequestFont(const char* faceName, std::int32_t pointSize, std::uint32_t extraFlags,
                 std::int32_t colour);
-// The font description that RequestFont preselects: the face cut to 31 bytes, and the
-// height of the size in points on the display (0 for no size, or without a display).
-LOGFONTA FontDescription(const char* faceName, std::int32_t pointSize);
 // The choice of the last RequestFont that returned 1.
 std::string FontChoiceName();
 std::int32_t FontChoiceSize();

@@ -1,5 +1,8 @@
 // The README's pictures, taken by hand under Wine (see the README): four notes in their colours,
-// one note's menu open, and the title requester and About box in the system's visual style. Drives the real Tackpad.exe with the end-to-end tests' fixture.
+// one note's menu open, the title requester and About box in the system's visual style, and a
+// note in several scripts. Drives the real Tackpad.exe with the end-to-end tests' fixture.
+#include <tuple>
+
 #include "fixture.h"
 
 namespace {
@@ -55,6 +58,22 @@ TEST_F(Program, DialogScreenshots) {
   ASSERT_TRUE(about && WaitUntil([&] { return IsWindowVisible(about); }));
   ASSERT_TRUE(Shoot(about, "about.png"));
   ASSERT_TRUE(CloseDialog(about, IDOK));
+}
+
+// Each note in a face that holds its characters: free fonts from fonts-wqy-microhei and
+// fonts-symbola stand in for the Windows fonts that would draw them.
+TEST_F(Program, LanguagesScreenshot) {
+  std::string file;
+  for (auto [title, x, text, face] :
+       {std::tuple{"Заметка", 100, "✓ é Café\\nΩμέγα · Привет\\n中文 · 日本語", "WenQuanYi Micro Hei"},
+        std::tuple{"Symbols", 330, "☕ ✓ 📌", "Symbola"}}) {
+    std::vector<std::string> group = GroupLines(title, x, 100, 218, text, 0, 8252912, 0, 1, 0, 0);
+    group[6] = std::string("Font = ") + face;
+    group[7] = "FontSize = 13";
+    file += CrLfLines(group);
+  }
+  ASSERT_NO_FATAL_FAILURE(Launch(file.c_str(), 3));
+  ASSERT_TRUE(RunOnHost("sleep 0.3; import -window root -crop 464x234+92+92 +repage " SCREENSHOTS "/languages.png"));
 }
 
 }  // namespace

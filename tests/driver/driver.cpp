@@ -115,14 +115,12 @@ HWND WaitForWindow(DWORD process, const char* className, int timeoutMs) {
 HWND ChildOf(HWND parent, const char* className) { return FindWindowExA(parent, nullptr, className, nullptr); }
 
 std::string TextOf(HWND window) {
-  DWORD_PTR length = 0;
+  DWORD_PTR length = 0, got = 0;
   if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length)) return "";
   std::wstring text(length + 1, L'\0');
-  DWORD_PTR got = 0;
   SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(&text[0]), SMTO_NORMAL, 5000, &got);
-  text.resize(std::min<std::size_t>(got, length));
-  std::string utf8(text.size() * 3, '\0');
-  utf8.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), text.size(), &utf8[0], utf8.size(), nullptr, nullptr));
+  std::string utf8(length * 3, '\0');
+  utf8.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), std::min(got, length), &utf8[0], utf8.size(), nullptr, nullptr));
   return utf8;
 }
 

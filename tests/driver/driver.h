@@ -29,8 +29,7 @@ HWND WaitForWindow(DWORD process, const char* className, int timeoutMs = 10000);
 HWND ChildOf(HWND parent, const char* className);
 std::string TextOf(HWND window);  // in UTF-8
 
-// Input as the platform posts it: a chosen menu item, characters (UTF-8, posted as the keyboard
-// delivers them: a WM_CHAR per UTF-16 unit), a key.
+// Input as the platform posts it: a chosen menu item, characters (UTF-8; a WM_CHAR per UTF-16 unit), a key.
 void PostCommand(HWND window, int item);
 void TypeText(HWND control, const std::string& text);
 void PressKey(HWND control, WPARAM key);

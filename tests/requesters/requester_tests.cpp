@@ -127,9 +127,4 @@ TEST(Requesters, EachIsModalToTheProgramAndGivesItsResultForOkAndForCancel) {
   EXPECT_EQ(message.wParam, 7u);
 }
 
-TEST(FontDescription, CutsALongFaceNameAt31Bytes) {
-  const std::string face(40, 'x');
-  EXPECT_EQ(std::string(FontDescription(face.c_str(), 0).lfFaceName), face.substr(0, 31));
-}
-
 }  // namespace
