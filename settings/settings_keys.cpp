@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -80,18 +81,20 @@ std::string HandedOut(const char* text, std::uint32_t length) {
   return out;
 }
 
-// A group is found by its name as stored or, for a UTF-8 caller, as that caller reads it.
-bool NamesGroup(const SettingsEntry& group, const std::string& name) {
-  if (SameName(group.text, group.textLength, name)) return true;
-  if (!Utf8Caller() || IsUtf8(group.text, group.textLength)) return false;
+// A group written by an ANSI program is found by the name a UTF-8 caller reads it as.
+bool LegacyNameIs(const SettingsEntry& group, const std::string& name) {
+  if (IsUtf8(group.text, group.textLength)) return false;
   const std::string read = HandedOut(group.text, group.textLength);
   return SameName(read.data(), static_cast<std::uint32_t>(read.size()), name);
 }
 
 EntryIndex FindGroup(const std::string& name) {
+  // Legacy bytes never read as ASCII alone, so an ASCII name is compared as stored only.
+  const bool legacyToo = Utf8Caller() && std::any_of(name.begin(), name.end(), [](char c) { return c & 0x80; });
   for (EntryIndex i = FirstEntry(settingsStore.entries); i != noEntry; i = Next(i)) {
     const SettingsEntry& e = Entry(i);
-    if (e.kind == GroupEntry && NamesGroup(e, name)) return i;
+    if (e.kind != GroupEntry) continue;
+    if (SameName(e.text, e.textLength, name) || (legacyToo && LegacyNameIs(e, name))) return i;
   }
   return noEntry;
 }
