@@ -155,6 +155,8 @@ bool AnswerTitle(HWND requester, const char* title) {
 bool AnswerColour(HWND dialog, COLORREF colour) {
   const int fields[] = {706, 707, 708};  // red, green and blue
   const int values[] = {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
+  // Not before the dialog stands: its start fills the fields with the colour it began with.
+  if (!WaitUntil([&] { return IsWindowVisible(dialog); })) return false;
   for (int i = 0; i < 3; ++i) {
     const std::string digits = std::to_string(values[i]);
     Send(GetDlgItem(dialog, fields[i]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(digits.c_str()));
