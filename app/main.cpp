@@ -12,6 +12,7 @@
 #include "persistence.h"
 #include "settings_store.h"
 #include "startup.h"
+#include "system_library.h"
 #include "tray.h"
 #include "window_layer.h"
 
@@ -93,6 +94,7 @@ void MainLoop() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  RestrictLibrarySearch();
   if (!FirstInFolder()) ExitProcess(0);
   StartLayers();
   PublishOwnerWindow(WindowHandle(OwnerWindow));

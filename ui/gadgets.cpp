@@ -5,6 +5,7 @@
 
 #include "events.h"
 #include "memory.h"
+#include "system_library.h"
 #include "text.h"
 #include "window_layer.h"
 
@@ -219,11 +220,11 @@ HWND ClaimAndBind(ObjectNumber number, HWND control, const GadgetClass* gadgetCl
 
 void LoadRichEdit() {
   if (richEditClass) return;
-  if (LoadLibraryA("RICHED20.DLL")) {
+  if (LoadSystemLibrary("RICHED20.DLL")) {
     richEditClass = L"RichEdit20W";
     return;
   }
-  LoadLibraryA("RICHED32.DLL");  // without either, creating the control fails
+  LoadSystemLibrary("RICHED32.DLL");  // without either, creating the control fails
   richEditClass = L"RichEdit";
 }
 

@@ -81,4 +81,31 @@ TEST_F(Program, ADragIsStoredByAHideChosenFromTheNoteMenu) {
   EXPECT_FALSE(IsWindowVisible(Note(1)));
 }
 
+// Windows looks beside the program first for a library that is not a known system one, and Wine
+// does so under these overrides: a library planted there under the names Tackpad loads must never
+// run, and the note still gets the system's text area. Without the first library the second is
+// tried; Wine's own second one needs the first, so that run has no text area.
+TEST_F(Program, NoLibraryPlantedBesideTheExeRuns) {
+  HKEY order;  // Wine's order for this name touches no other test's program
+  const std::string copy = "PlantedBeside.exe", overrides = "Software\\Wine\\AppDefaults\\" + copy + "\\DllOverrides";
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, overrides.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &order, nullptr), 0);
+  LeaveWindowsUnmanaged(copy.c_str());
+  for (const std::string riched20 : {"native,builtin", ""}) {
+    SCOPED_TRACE(riched20);
+    for (const auto& [name, value] : {std::pair<const char*, std::string>{"riched20", riched20}, {"riched32", "native"}})
+      RegSetValueExA(order, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), value.size() + 1);
+    dir = FreshDirectory("e2e.planted");
+    ASSERT_TRUE(CopyFileA(TACKPAD_EXE, InPlace(dir, copy.c_str()).c_str(), FALSE));
+    for (const char* name : {"RICHED20.DLL", "RICHED32.DLL"}) CopyFileA(PLANTED_LIBRARY, InPlace(dir, name).c_str(), FALSE);
+    WriteBytes(InPlace(dir, "Settings.ini"), CrLfLines(GroupLines("Planted", 90, 90, 258, "kept", 0, 0, 0, 0, 0, 0)));
+    ASSERT_TRUE(StartApp(InPlace(dir, copy.c_str()).c_str(), dir, "WindowClass_1000", app));
+    ASSERT_NO_FATAL_FAILURE(Barrier());  // loading is done
+    std::string ran;
+    EXPECT_FALSE(ReadBytes(InPlace(dir, "RICHED20.DLL.ran"), ran) || ReadBytes(InPlace(dir, "RICHED32.DLL.ran"), ran));
+    EXPECT_EQ(TextOf(EditArea(1)), riched20.empty() ? "" : "kept");
+    ASSERT_NO_FATAL_FAILURE(Exit());
+  }
+  RegCloseKey(order);
+}
+
 }  // namespace
