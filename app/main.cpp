@@ -26,10 +26,7 @@ HICON ProgramIcon() {
   HICON icon = ExtractIconA(instance, path, 0);
   // 1 means the file is no program or icon file at all.
   if (reinterpret_cast<UINT_PTR>(icon) > 1) return icon;
-  UINT length = GetSystemDirectoryA(path, sizeof path);
-  if (length == 0 || length + sizeof "\\shell32.dll" > sizeof path) return nullptr;
-  lstrcatA(path, "\\shell32.dll");
-  return ExtractIconA(instance, path, 2);
+  return SystemFilePath("shell32.dll", path, sizeof path) ? ExtractIconA(instance, path, 2) : nullptr;
 }
 
 HICON trayImage;

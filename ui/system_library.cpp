@@ -22,9 +22,13 @@ HMODULE LoadSystemLibrary(const char* name) {
   // the altered search path looks for the library's own imports beside it, not beside the exe.
   if (searchRestricted) return LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   char path[MAX_PATH];
-  UINT length = GetSystemDirectoryA(path, MAX_PATH);
-  if (length == 0 || length + 1 + std::strlen(name) >= MAX_PATH) return nullptr;
+  return SystemFilePath(name, path, MAX_PATH) ? LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH) : nullptr;
+}
+
+bool SystemFilePath(const char* name, char* path, UINT size) {
+  UINT length = GetSystemDirectoryA(path, size);
+  if (length == 0 || length + 1 + std::strlen(name) >= size) return false;
   path[length] = '\\';
   std::strcpy(path + length + 1, name);
-  return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  return true;
 }

@@ -9,3 +9,5 @@
 void RestrictLibrarySearch();
 // A system library by its file name, never from the program's own folder.
 HMODULE LoadSystemLibrary(const char* name);
+// The full path of a file of the system folder; false when it does not fit `size` bytes.
+bool SystemFilePath(const char* name, char* path, UINT size);

@@ -94,7 +94,7 @@ TEST_F(Program, NoLibraryPlantedBesideTheExeRuns) {
     SCOPED_TRACE(riched20);
     for (const auto& [name, value] : {std::pair<const char*, std::string>{"riched20", riched20}, {"riched32", "native"}})
       RegSetValueExA(order, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), value.size() + 1);
-    dir = FreshDirectory("e2e.planted");
+    dir = FreshDirectory(riched20.empty() ? "e2e.planted.riched32" : "e2e.planted.riched20");  // each run a folder of its own
     ASSERT_TRUE(CopyFileA(TACKPAD_EXE, InPlace(dir, copy.c_str()).c_str(), FALSE));
     for (const char* name : {"RICHED20.DLL", "RICHED32.DLL"}) CopyFileA(PLANTED_LIBRARY, InPlace(dir, name).c_str(), FALSE);
     WriteBytes(InPlace(dir, "Settings.ini"), CrLfLines(GroupLines("Planted", 90, 90, 258, "kept", 0, 0, 0, 0, 0, 0)));
