@@ -97,6 +97,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   PublishOwnerWindow(WindowHandle(OwnerWindow));
   trayImage = ProgramIcon();
   ShowTrayIcon();
+  FinishInterruptedReplace(SettingsFile);  // before anything looks for the file
   if (ProbeFileSize(SettingsFile) != -1) LoadNotes();
   SetSessionEndHandler(StoreChangedNotes);
   MainLoop();

@@ -1,5 +1,6 @@
 // The settings store against inih, SimpleIni and GLib's key files on files shaped like the
-// program's own (a group of fourteen keys per note), with memchr + memcpy as the floor.
+// program's own (a group of fourteen keys per note), with memchr + memcpy as the floor; and the
+// store's durable cycle against the bare durable replace of the same bytes.
 // Prints a ratio table; never run by the tests.
 #include <benchmark/benchmark.h>
 #include <glib.h>
@@ -10,6 +11,9 @@
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -18,6 +22,12 @@
 
 #include "settings_store.h"
 #include "text.h"
+
+// The peers never flush, so the store's cycle is set beside theirs with its flushes made empty
+// (the link wraps fsync) and beside the bare durable replace with them.
+bool flushing = true;
+extern "C" int __real_fsync(int fd);
+extern "C" int __wrap_fsync(int fd) { return flushing ? __real_fsync(fd) : 0; }
 
 namespace {
 
@@ -140,9 +150,10 @@ void Parse_Floor(benchmark::State& state) {
 
 // (b) the command cycle: open, select the middle note, write four keys, close (full rewrite).
 
-void Cycle_Tackpad(benchmark::State& state) {
+void TackpadCycle(benchmark::State& state, bool durable) {
   int notes = static_cast<int>(state.range(0));
   std::string file = CopyFor(notes), group = Middle(notes);
+  flushing = durable;
   for (auto _ : state) {
     OpenSettings(file.c_str());
     SelectGroup(group.c_str());
@@ -151,6 +162,29 @@ void Cycle_Tackpad(benchmark::State& state) {
     WriteKeyLong("Size", 258);
     WriteKeyLong("OnTop", 1);
     CloseSettings();
+  }
+  flushing = true;
+  Account(state, notes);
+}
+
+void Cycle_Tackpad(benchmark::State& state) { TackpadCycle(state, false); }
+void Durable_Tackpad(benchmark::State& state) { TackpadCycle(state, true); }
+
+// The physical floor of a durable cycle: the bytes the cycle writes, put in a temporary file,
+// flushed, renamed over the file, and the rename flushed in its folder.
+void Durable_Floor(benchmark::State& state) {
+  int notes = static_cast<int>(state.range(0));
+  std::string file = CopyFor(notes), temp = file + ".new";
+  std::string bytes = ReadFile(file);
+  for (auto _ : state) {
+    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    benchmark::DoNotOptimize(write(fd, bytes.data(), bytes.size()));
+    fsync(fd);
+    close(fd);
+    std::rename(temp.c_str(), file.c_str());
+    int folder = open("/tmp", O_RDONLY | O_DIRECTORY);
+    fsync(folder);
+    close(folder);
   }
   Account(state, notes);
 }
@@ -250,6 +284,8 @@ BENCHMARK(Cycle_InihHandWritten)->Apply(Sizes);
 BENCHMARK(Cycle_SimpleIni)->Apply(Sizes);
 BENCHMARK(Cycle_GKeyFile)->Apply(Sizes);
 BENCHMARK(Cycle_Floor)->Apply(Sizes);
+BENCHMARK(Durable_Tackpad)->Apply(Sizes);
+BENCHMARK(Durable_Floor)->Apply(Sizes);
 
 // Collects every run's time per iteration, then prints the ratios against the peers.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -268,7 +304,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     for (auto& [notes, byName] : times_) {
       int n = std::stoi(notes);
       double bytes = static_cast<double>(fileSizes[n]);
-      for (const char* kind : {"Parse_", "Cycle_"}) {
+      for (const char* kind : {"Parse_", "Cycle_", "Durable_"}) {
         double ours = byName[std::string(kind) + "Tackpad"];
         for (auto& [name, us] : byName) {
           if (name.rfind(kind, 0) != 0) continue;

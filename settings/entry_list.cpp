@@ -5,7 +5,7 @@
 #include "memory.h"
 
 namespace {
-constexpr std::uint32_t chunkShift = 8;
+constexpr std::uint32_t chunkShift = entryChunkShift;
 constexpr std::uint32_t chunkSize = 1u << chunkShift;
 
 // Chunks of closed documents, kept for the next open: the file is opened and parsed again
@@ -59,10 +59,6 @@ void ReleaseSpareEntries() {
   spareChunks = ChunkRow{};
 }
 
-SettingsEntry& EntryAt(const EntryList& list, EntryIndex index) {
-  return list.chunks.at[index >> chunkShift][index & (chunkSize - 1)];
-}
-
 bool StartEntryList(EntryList& list) {
   list = EntryList{};
   TakeEntry(list);  // the anchor, index 0
@@ -82,10 +78,6 @@ void EndEntryList(EntryList& list) {
   ReleaseBytes(list.chunks.at);
   list = EntryList{};
 }
-
-EntryIndex FirstEntry(const EntryList& list) { return list.chunks.count == 0 ? noEntry : EntryAt(list, 0).next; }
-EntryIndex NextEntry(const EntryList& list, EntryIndex index) { return EntryAt(list, index).next; }
-EntryIndex LastEntry(const EntryList& list) { return list.chunks.count == 0 ? noEntry : EntryAt(list, 0).previous; }
 
 EntryIndex InsertEntry(EntryList& list, EntryIndex after, EntryKind kind) {
   if (list.chunks.count == 0) return noEntry;

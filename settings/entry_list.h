@@ -38,13 +38,17 @@ constexpr EntryIndex noEntry = 0;
 
 bool StartEntryList(EntryList& list);
 void EndEntryList(EntryList& list);
-SettingsEntry& EntryAt(const EntryList& list, EntryIndex index);
-EntryIndex FirstEntry(const EntryList& list);
-EntryIndex NextEntry(const EntryList& list, EntryIndex index);
+// The walks over a whole document go through these, so they are inline.
+constexpr std::uint32_t entryChunkShift = 8;
+inline SettingsEntry& EntryAt(const EntryList& list, EntryIndex index) {
+  return list.chunks.at[index >> entryChunkShift][index & ((1u << entryChunkShift) - 1)];
+}
+inline EntryIndex FirstEntry(const EntryList& list) { return list.chunks.count == 0 ? noEntry : EntryAt(list, 0).next; }
+inline EntryIndex NextEntry(const EntryList& list, EntryIndex index) { return EntryAt(list, index).next; }
+inline EntryIndex LastEntry(const EntryList& list) { return list.chunks.count == 0 ? noEntry : EntryAt(list, 0).previous; }
 // A zeroed entry linked in behind `after` (noEntry: at the front); noEntry when memory runs out.
 EntryIndex InsertEntry(EntryList& list, EntryIndex after, EntryKind kind);
 // Unlinks the entry and releases what it owns.
 void RemoveEntry(EntryList& list, EntryIndex index);
-EntryIndex LastEntry(const EntryList& list);
 // Gives back the storage kept from closed documents.
 void ReleaseSpareEntries();

@@ -19,7 +19,7 @@ EntryIndex Next(EntryIndex index) { return NextEntry(settingsStore.entries, inde
 // A command that could not store all it asked for is not written at all: the file keeps its
 // old state rather than a part of the new one.
 void RefuseWriteBack() {
-  settingsStore.readWhole = false;
+  settingsStore.refusal = FileFailure::NoMemory;
   settingsStore.modified = true;  // so the close reports the loss
 }
 

@@ -98,10 +98,9 @@ namespace {
 // Reads what follows the byte-order mark; a short or failed read leaves the document
 // with what came but marked as not to be written back.
 void ReadWholeFile(SettingsStore& s) {
-  s.fileSize = SizeOfFile(s.fileHandle);
-  std::int64_t size = s.fileSize;
+  std::int64_t size = SizeOfFile(s.fileHandle);
   if (size < 0 || size > INT32_MAX) {
-    s.readWhole = false;
+    s.refusal = FileFailure::Unread;
     return;
   }
   if (size >= 3) {
@@ -112,19 +111,19 @@ void ReadWholeFile(SettingsStore& s) {
       s.encoding = Utf8Encoding;
       size -= 3;
     } else if (!SeekFile(s.fileHandle, 0)) {
-      s.readWhole = false;
+      s.refusal = FileFailure::Unread;
       return;
     }
   }
   if (size == 0) return;
   s.textBuffer = static_cast<char*>(AllocateBytes(static_cast<std::size_t>(size) + 2));
   if (!s.textBuffer) {
-    s.readWhole = false;
+    s.refusal = FileFailure::NoMemory;
     return;
   }
   std::uint32_t got = 0;
   bool ok = ReadFromFile(s.fileHandle, s.textBuffer, static_cast<std::uint32_t>(size), &got);
-  if (!ok || got != size) s.readWhole = false;
+  if (!ok || got != size) s.refusal = FileFailure::Unread;
   s.textLength = got;
   s.textBuffer[got] = s.textBuffer[got + 1] = 0;
 }
@@ -134,21 +133,24 @@ void ReadWholeFile(SettingsStore& s) {
 int OpenSettings(const char* fileName) {
   CloseSettings();
   SettingsStore& s = settingsStore;
-  s.readWhole = true;
-  if (!StartEntryList(s.entries)) {
-    s.readWhole = false;  // no room for even an empty document: never write
-  }
+  // No room for even an empty document: never write.
+  if (!StartEntryList(s.entries)) s.refusal = FileFailure::NoMemory;
   const char* name = fileName ? fileName : "";
+  s.hasFileName = SizeText(s.fileName, std::strlen(name));
+  if (s.hasFileName) std::memcpy(&s.fileName[0], name, s.fileName.size());
   s.fileHandle = OpenExistingFile(name, true);
-  if (!s.fileHandle) s.fileHandle = OpenExistingFile(name, false);
+  s.heldForWriting = s.fileHandle != nullptr;
   if (!s.fileHandle) {
-    s.hasFileName = SizeText(s.fileName, std::strlen(name));
-    if (s.hasFileName) std::memcpy(&s.fileName[0], name, s.fileName.size());
-    return 0;
+    FileFailure why = LastFileFailure();
+    // Read-only, or shared by another with no writer: read it, but never write it back; and a
+    // file there that cannot be read is never replaced by what is written since.
+    s.fileHandle = OpenExistingFile(name, false);
+    if (s.fileHandle || why != FileFailure::NotFound) s.refusal = why;
   }
+  if (!s.fileHandle) return 0;
   ReadWholeFile(s);
   // A line that found no room is missing from the document: never write that back.
-  if (s.textBuffer && !CutIntoEntries(s.entries, s.textBuffer, s.textLength)) s.readWhole = false;
+  if (s.textBuffer && !CutIntoEntries(s.entries, s.textBuffer, s.textLength)) s.refusal = FileFailure::NoMemory;
   return 1;
 }
 

@@ -9,13 +9,13 @@
 // written back whole at close when anything changed.
 struct SettingsStore {
   FileHandle fileHandle;
-  std::string fileName;       // kept only when the file could not be opened
+  bool heldForWriting;
+  std::string fileName;
   bool hasFileName;
   bool modified;
   char* textBuffer;           // the file's bytes behind any byte-order mark, never altered
   std::uint32_t textLength;
-  std::int64_t fileSize;      // bytes on disk when opened, mark included
-  bool readWhole;             // false: what was read may not be written back
+  FileFailure refusal;        // why what was read may not be written back; None: it may
   std::int32_t encoding;      // 0, or 65001 when the file began with a UTF-8 byte-order mark
   EntryList entries;
   EntryIndex currentGroup;    // noEntry: the top level
@@ -44,8 +44,10 @@ std::string ReadKeyString(const char* key, const char* fallback);
 void WriteKeyLong(const char* key, std::int32_t value);
 void WriteKeyString(const char* key, const char* value);
 void RemoveGroup(const char* name);
-// True when the document needed no write-back or was written back whole.
+// True when the document needed no write-back or was written back whole; else the file is as
+// it was, and SettingsWriteFailure says why.
 bool CloseSettings();
+FileFailure SettingsWriteFailure();
 
 // The key handling beneath the reads and writes.
 const SettingsEntry* FindKeyValue(const char* key);

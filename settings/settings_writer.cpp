@@ -60,68 +60,34 @@ char* Compose(const SettingsStore& s, std::size_t* length) {
   return out;
 }
 
-bool WriteAt(FileHandle file, std::uint32_t position, const char* bytes, std::uint32_t length) {
-  std::uint32_t put = 0;
-  return SeekFile(file, position) && WriteToFile(file, bytes, length, &put) && put == length;
-}
-
-// Puts the file's old bytes back after a write that did not complete.
-void RestoreOldContent(const SettingsStore& s) {
-  std::uint32_t start = 0;
-  if (s.encoding == Utf8Encoding) {
-    WriteAt(s.fileHandle, 0, byteOrderMark, 3);
-    start = 3;
-  }
-  if (s.textLength) WriteAt(s.fileHandle, start, s.textBuffer, s.textLength);
-  if (SeekFile(s.fileHandle, static_cast<std::uint32_t>(s.fileSize))) EndFileHere(s.fileHandle);
-}
-
-// Old content or new after any failure the process survives: grow the file first (giving up
-// untouched when the disk refuses), write everything at once, cut only behind a complete
-// write, then flush. A crash in the middle of the write itself can still leave a mix.
-bool ReplaceContent(const SettingsStore& s, const char* bytes, std::size_t length) {
-  FileHandle file = s.fileHandle;
-  if (length > UINT32_MAX) return false;
-  std::uint32_t newLength = static_cast<std::uint32_t>(length);
-  if (length > static_cast<std::uint64_t>(s.fileSize)) {
-    if (!SeekFile(file, newLength) || !EndFileHere(file)) {
-      if (SeekFile(file, static_cast<std::uint32_t>(s.fileSize))) EndFileHere(file);
-      return false;
-    }
-  }
-  if (WriteAt(file, 0, bytes, newLength) && SeekFile(file, newLength) && EndFileHere(file)) return FlushFile(file);
-  RestoreOldContent(s);
-  return false;
-}
-
-bool WriteBack(SettingsStore& s) {
-  if (!s.modified) return true;
-  if (!s.readWhole) return false;
-  if (!s.fileHandle) {
-    if (!s.hasFileName) return false;
-    bool existed = false;
-    s.fileHandle = OpenOrCreateFile(s.fileName.c_str(), &existed);
-    if (!s.fileHandle) return false;
-    // A file that is there but could not be read at open must not be replaced by a
-    // document holding only what was written since.
-    if (existed) return false;
-  }
+FileFailure WriteBack(SettingsStore& s) {
+  if (!s.modified) return FileFailure::None;
+  if (s.refusal != FileFailure::None) return s.refusal;
+  if (!s.hasFileName) return FileFailure::NoMemory;
   std::size_t length = 0;
   char* bytes = Compose(s, &length);
-  if (!bytes) return false;
-  bool done = ReplaceContent(s, bytes, length);
+  if (!bytes) return FileFailure::NoMemory;
+  FileFailure failure = FileFailure::NoMemory;
+  if (length <= UINT32_MAX) {
+    failure = ReplaceFileContent(s.fileName.c_str(), s.fileHandle, bytes, static_cast<std::uint32_t>(length));
+    s.fileHandle = nullptr;  // closed by the replace, whatever came of it
+  }
   ReleaseBytes(bytes);
-  return done;
+  return failure;
 }
+
+FileFailure writeFailure = FileFailure::None;
 
 }  // namespace
 
 bool CloseSettings() {
   SettingsStore& s = settingsStore;
-  bool done = WriteBack(s);
+  writeFailure = WriteBack(s);
   CloseFile(s.fileHandle);
   ReleaseBytes(s.textBuffer);
   EndEntryList(s.entries);
   s = SettingsStore{};
-  return done;
+  return writeFailure == FileFailure::None;
 }
+
+FileFailure SettingsWriteFailure() { return writeFailure; }

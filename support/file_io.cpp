@@ -2,10 +2,15 @@
 
 #include <cstring>
 
+#include "memory.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,39 +18,171 @@
 
 FileFaults fileFaults;
 
+namespace {
+
+FileFailure lastFailure = FileFailure::None;
+
+FileFailure Failed(FileFailure failure) {
+  lastFailure = failure;
+  return failure;
+}
+
 // Cuts a request down as the injected faults say; false when it must fail at once.
-static bool ShapeRead(std::uint32_t& count) {
+bool ShapeRead(std::uint32_t& count) {
   if (fileFaults.failRead) return false;
   count = count > fileFaults.shortReadBy ? count - fileFaults.shortReadBy : 0;
   return true;
 }
 
-static bool ShapeWrite(std::uint32_t& count, bool& failAfter) {
-  failAfter = false;
-  if (fileFaults.failWriteAfter < 0) return true;
-  if (static_cast<std::int64_t>(count) > fileFaults.failWriteAfter) {
-    count = static_cast<std::uint32_t>(fileFaults.failWriteAfter);
-    failAfter = true;
-    fileFaults.failWriteAfter = -1;  // one failure, as a disk hiccup
+// A path with the two names of the replace beside it: "<path>.new" for the new content
+// while it is written, "<path>.old" for the old one while it is swapped out.
+template <typename Char>
+struct ReplacePaths {
+  Char* target = nullptr;
+  Char* temp = nullptr;
+  Char* backup = nullptr;
+  ReplacePaths() = default;
+  ReplacePaths(const ReplacePaths&) = delete;
+  ~ReplacePaths() { ReleaseBytes(target); }
+  // Room for a path of `length` characters and its two neighbours; false when there is no memory.
+  bool Reserve(std::size_t length) {
+    target = static_cast<Char*>(AllocateBytes(3 * (length + 5) * sizeof(Char)));
+    if (!target) return false;
+    temp = target + length + 5;
+    backup = temp + length + 5;
+    return true;
+  }
+  void NameNeighbours(const Char* newSuffix, const Char* oldSuffix) {
+    std::size_t length = 0;
+    while (target[length]) ++length;
+    for (std::size_t i = 0; i <= length + 4; ++i) {
+      temp[i] = i < length ? target[i] : newSuffix[i - length];
+      backup[i] = i < length ? target[i] : oldSuffix[i - length];
+    }
+  }
+};
+
+}  // namespace
+
+FileFailure LastFileFailure() { return lastFailure; }
+
+#ifdef _WIN32
+
+namespace {
+
+FileFailure FailureOf(DWORD error) {
+  switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT: return FileFailure::ReadOnly;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_UNABLE_TO_REMOVE_REPLACED: return FileFailure::HeldByAnother;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return FileFailure::DiskFull;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY: return FileFailure::NoMemory;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return FileFailure::Unread;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return FileFailure::NotFound;
+    default: return FileFailure::Other;
+  }
+}
+
+// Tries again while another program has the file open for a moment (a virus scanner, a sync
+// tool), for about a quarter of a second; the last error tells why it gave up.
+template <typename Attempt>
+bool WhileHeldForAMoment(Attempt attempt) {
+  const DWORD start = GetTickCount();
+  while (!attempt()) {
+    DWORD error = GetLastError();
+    bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
+    if (!busy || GetTickCount() - start > 250) return false;
+    Sleep(25);
   }
   return true;
 }
 
-#ifdef _WIN32
+FileHandle FromWin32(HANDLE h) {
+  if (h == INVALID_HANDLE_VALUE) Failed(FailureOf(GetLastError()));
+  return h == INVALID_HANDLE_VALUE ? nullptr : h;
+}
 
-static FileHandle FromWin32(HANDLE h) { return h == INVALID_HANDLE_VALUE ? nullptr : h; }
+using WidePaths = ReplacePaths<wchar_t>;
+
+// The paths of the file really written: the held file's own (links resolved), else the name's,
+// as where a file system cannot tell a handle's path (some network redirectors).
+FileFailure FindPaths(const char* name, HANDLE held, WidePaths& paths) {
+  wchar_t wide[MAX_PATH];
+  if (!MultiByteToWideChar(CP_ACP, 0, name, -1, wide, MAX_PATH)) return Failed(FileFailure::Other);
+  DWORD length = held ? GetFinalPathNameByHandleW(held, nullptr, 0, 0) : 0;
+  if (!length) held = nullptr;
+  if (!length) length = GetFullPathNameW(wide, 0, nullptr, nullptr);
+  if (!length) return Failed(FailureOf(GetLastError()));
+  if (!paths.Reserve(length)) return Failed(FileFailure::NoMemory);
+  DWORD got = held ? GetFinalPathNameByHandleW(held, paths.target, length, 0)
+                   : GetFullPathNameW(wide, length, paths.target, nullptr);
+  if (!got || got >= length) return Failed(FileFailure::Other);
+  paths.NameNeighbours(L".new", L".old");
+  return FileFailure::None;
+}
+
+bool Exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
+
+// The new content, whole and on the disk itself, under the temporary name.
+FileFailure WriteTemporary(const wchar_t* temp, const void* bytes, std::uint32_t length) {
+  HANDLE file = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    DWORD error = GetLastError();
+    return Failed(error == ERROR_ACCESS_DENIED ? FileFailure::FolderNotWritable : FailureOf(error));
+  }
+  DWORD put = 0;
+  bool written = WriteFile(file, bytes, length, &put, nullptr) && put == length;
+  DWORD error = written ? NO_ERROR : put < length && GetLastError() == NO_ERROR ? ERROR_DISK_FULL : GetLastError();
+  bool flushed = written && FlushFileBuffers(file);
+  if (written && !flushed) error = GetLastError();
+  CloseHandle(file);
+  if (flushed) return FileFailure::None;
+  DeleteFileW(temp);
+  return Failed(FailureOf(error));
+}
+
+// ReplaceFileW, or the failure a test injects, leaving what that failure is documented to leave.
+BOOL Swap(const WidePaths& paths) {
+  if (DWORD injected = fileFaults.failReplaceWith) {
+    if (injected == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) MoveFileW(paths.target, paths.backup);
+    SetLastError(injected);
+    return FALSE;
+  }
+  return ReplaceFileW(paths.target, paths.temp, paths.backup, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+}
+
+// The swap of an existing file.
+FileFailure SwapIn(const WidePaths& paths) {
+  DeleteFileW(paths.backup);  // left by a crash: the file itself is whole, as it was just read
+  DWORD error = WhileHeldForAMoment([&] { return Swap(paths) != FALSE; }) ? NO_ERROR : GetLastError();
+  if (error != NO_ERROR) {
+    // The documented recovery: where the file went to its backup name and no further, it comes back.
+    if (!Exists(paths.target)) MoveFileExW(paths.backup, paths.target, MOVEFILE_WRITE_THROUGH);
+    DeleteFileW(paths.temp);
+  }
+  if (Exists(paths.target)) DeleteFileW(paths.backup);
+  return error == NO_ERROR ? FileFailure::None : Failed(FailureOf(error));
+}
+
+}  // namespace
 
 FileHandle OpenExistingFile(const char* name, bool forWriting) {
   DWORD access = forWriting ? (GENERIC_READ | GENERIC_WRITE) : GENERIC_READ;
-  return FromWin32(CreateFileA(name, access, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
-FileHandle OpenOrCreateFile(const char* name, bool* existed) {
-  HANDLE h = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  *existed = h != INVALID_HANDLE_VALUE && GetLastError() == ERROR_ALREADY_EXISTS;
-  return FromWin32(h);
+  HANDLE opened = INVALID_HANDLE_VALUE;
+  WhileHeldForAMoment([&] {
+    opened = CreateFileA(name, access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return opened != INVALID_HANDLE_VALUE;
+  });
+  FileHandle file = FromWin32(opened);
+  DWORD attributes = file ? 0 : GetFileAttributesA(name);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) Failed(FileFailure::Other);
+  return file;
 }
 
 bool ReadFromFile(FileHandle file, void* into, std::uint32_t count, std::uint32_t* got) {
@@ -57,23 +194,9 @@ bool ReadFromFile(FileHandle file, void* into, std::uint32_t count, std::uint32_
   return ok != 0;
 }
 
-bool WriteToFile(FileHandle file, const void* from, std::uint32_t count, std::uint32_t* put) {
-  bool failAfter;
-  ShapeWrite(count, failAfter);
-  DWORD done = 0;
-  BOOL ok = WriteFile(static_cast<HANDLE>(file), from, count, &done, nullptr);
-  *put = done;
-  return ok != 0 && !failAfter;
-}
-
 bool SeekFile(FileHandle file, std::uint32_t position) {
   return SetFilePointer(static_cast<HANDLE>(file), static_cast<LONG>(position), nullptr, FILE_BEGIN) !=
          INVALID_SET_FILE_POINTER;
-}
-
-bool EndFileHere(FileHandle file) {
-  if (fileFaults.failEndOfFile) return false;
-  return SetEndOfFile(static_cast<HANDLE>(file)) != 0;
 }
 
 std::int64_t SizeOfFile(FileHandle file) {
@@ -83,10 +206,29 @@ std::int64_t SizeOfFile(FileHandle file) {
   return (static_cast<std::int64_t>(high) << 32) | low;
 }
 
-bool FlushFile(FileHandle file) { return FlushFileBuffers(static_cast<HANDLE>(file)) != 0; }
-
 void CloseFile(FileHandle file) {
   if (file) CloseHandle(static_cast<HANDLE>(file));
+}
+
+FileFailure ReplaceFileContent(const char* name, FileHandle held, const void* bytes, std::uint32_t length) {
+  HANDLE file = static_cast<HANDLE>(held);
+  WidePaths paths;
+  FileFailure failure = FindPaths(name, file, paths);
+  if (failure == FileFailure::None) failure = WriteTemporary(paths.temp, bytes, length);
+  CloseFile(held);  // others may come in from here: the swap is one step
+  if (failure != FileFailure::None) return failure;
+  if (file) return SwapIn(paths);
+  // A new file: one that appeared since the open was never read, so it is never replaced.
+  if (MoveFileExW(paths.temp, paths.target, MOVEFILE_WRITE_THROUGH)) return FileFailure::None;
+  DWORD error = GetLastError();
+  DeleteFileW(paths.temp);
+  return Failed(FailureOf(error));
+}
+
+void FinishInterruptedReplace(const char* name) {
+  WidePaths paths;
+  if (FindPaths(name, nullptr, paths) == FileFailure::None && !Exists(paths.target) && GetLastError() == ERROR_FILE_NOT_FOUND)
+    MoveFileExW(paths.backup, paths.target, MOVEFILE_WRITE_THROUGH);
 }
 
 int FindFileEntry(const char* path, std::int64_t* size, bool* directory) {
@@ -103,28 +245,117 @@ unsigned DriveTypeOf(const char* root) { return GetDriveTypeA(root); }
 
 #else
 
-// A descriptor is kept as its value plus one, so descriptor 0 is not mistaken for none.
-static int Descriptor(FileHandle file) { return static_cast<int>(reinterpret_cast<intptr_t>(file)) - 1; }
-static FileHandle FromDescriptor(int fd) { return fd < 0 ? nullptr : reinterpret_cast<FileHandle>(static_cast<intptr_t>(fd) + 1); }
+bool (*onDiskStep)(const DiskStep& step);
 
-static int OpenRegular(const char* name, int flags) {
-  int fd = open(name, flags | O_CLOEXEC, 0644);
+namespace {
+
+FileFailure FailureOf(int error) {
+  switch (error) {
+    case EACCES:
+    case EPERM:
+    case EROFS: return FileFailure::ReadOnly;
+    case EBUSY:
+    case ETXTBSY: return FileFailure::HeldByAnother;
+    case ENOSPC:
+    case EDQUOT: return FileFailure::DiskFull;
+    case ENOMEM: return FileFailure::NoMemory;
+    case EEXIST: return FileFailure::Unread;
+    case ENOENT:
+    case ENOTDIR: return FileFailure::NotFound;
+    default: return FileFailure::Other;
+  }
+}
+
+// Tells the test hook of a step; false when it refuses it, as a full disk would.
+bool Step(DiskStep::Kind kind, int descriptor, const char* name = nullptr, const char* to = nullptr,
+          std::uint64_t at = 0, const void* bytes = nullptr, std::uint32_t length = 0) {
+  if (!onDiskStep || onDiskStep(DiskStep{kind, descriptor, name, to, at, bytes, length})) return true;
+  errno = ENOSPC;
+  return false;
+}
+
+// A descriptor is kept as its value plus one, so descriptor 0 is not mistaken for none.
+int Descriptor(FileHandle file) { return static_cast<int>(reinterpret_cast<intptr_t>(file)) - 1; }
+FileHandle FromDescriptor(int fd) {
+  if (fd < 0) Failed(FailureOf(errno));
+  return fd < 0 ? nullptr : reinterpret_cast<FileHandle>(static_cast<intptr_t>(fd) + 1);
+}
+
+using Paths = ReplacePaths<char>;
+
+FileFailure FindPaths(const char* name, bool resolve, Paths& paths) {
+  char* real = resolve ? realpath(name, nullptr) : nullptr;
+  if (resolve && !real) return Failed(FailureOf(errno));
+  const char* path = resolve ? real : name;
+  bool reserved = paths.Reserve(std::strlen(path));
+  if (reserved) std::strcpy(paths.target, path);
+  std::free(real);
+  if (!reserved) return Failed(FileFailure::NoMemory);
+  paths.NameNeighbours(".new", ".old");
+  return FileFailure::None;
+}
+
+bool Unlink(const char* path) { return Step(DiskStep::Unlink, -1, path) && unlink(path) == 0; }
+
+bool WriteAll(int fd, const void* bytes, std::uint32_t length) {
+  const char* from = static_cast<const char*>(bytes);
+  for (std::uint32_t put = 0; put < length;) {
+    if (!Step(DiskStep::Write, fd, nullptr, nullptr, put, from + put, length - put)) return false;
+    ssize_t n = write(fd, from + put, length - put);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    put += static_cast<std::uint32_t>(n);
+  }
+  return true;
+}
+
+// The new content, whole and on the disk itself, under the temporary name.
+FileFailure WriteTemporary(const char* temp, const struct stat* like, const void* bytes, std::uint32_t length) {
+  if (access(temp, F_OK) == 0 && !Unlink(temp)) return Failed(FailureOf(errno));  // left by a crash
+  int fd = open(temp, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, like ? like->st_mode & 07777 : 0644);
+  if (fd < 0) {
+    int error = errno;
+    return Failed(error == EACCES || error == EPERM ? FileFailure::FolderNotWritable : FailureOf(error));
+  }
+  if (!Step(DiskStep::Create, fd, temp)) {  // the disk never had it
+    close(fd);
+    unlink(temp);
+    return Failed(FileFailure::DiskFull);
+  }
+  bool done = (!like || fchmod(fd, like->st_mode & 07777) == 0) && WriteAll(fd, bytes, length) &&
+              Step(DiskStep::Flush, fd) && fsync(fd) == 0;
+  int error = errno;
+  close(fd);
+  if (done) return FileFailure::None;
+  Unlink(temp);
+  return Failed(FailureOf(error));
+}
+
+// Makes the folder's names durable. Were the swap lost at a power cut for want of this, the
+// old file would still be whole, so a failure here counts for nothing.
+void FlushFolderOf(const char* path) {
+  const char* slash = std::strrchr(path, '/');
+  char folder[PATH_MAX] = ".";
+  if (slash && static_cast<std::size_t>(slash - path) < sizeof folder) {
+    std::memcpy(folder, path, static_cast<std::size_t>(slash - path));
+    folder[slash == path ? 1 : slash - path] = 0;
+  }
+  int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  if (Step(DiskStep::FlushFolder, -1, folder)) fsync(fd);
+  close(fd);
+}
+
+}  // namespace
+
+FileHandle OpenExistingFile(const char* name, bool forWriting) {
+  int fd = open(name, (forWriting ? O_RDWR : O_RDONLY) | O_CLOEXEC);
   struct stat st;
   if (fd >= 0 && (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))) {
     close(fd);
-    return -1;
+    fd = -1;
+    errno = EISDIR;
   }
-  return fd;
-}
-
-FileHandle OpenExistingFile(const char* name, bool forWriting) {
-  return FromDescriptor(OpenRegular(name, forWriting ? O_RDWR : O_RDONLY));
-}
-
-FileHandle OpenOrCreateFile(const char* name, bool* existed) {
-  int fd = OpenRegular(name, O_RDWR | O_CREAT | O_EXCL);
-  *existed = fd < 0 && errno == EEXIST;
-  if (*existed) fd = OpenRegular(name, O_RDWR);
   return FromDescriptor(fd);
 }
 
@@ -142,33 +373,8 @@ bool ReadFromFile(FileHandle file, void* into, std::uint32_t count, std::uint32_
   return true;
 }
 
-bool WriteToFile(FileHandle file, const void* from, std::uint32_t count, std::uint32_t* put) {
-  bool failAfter;
-  ShapeWrite(count, failAfter);
-  *put = 0;
-  const char* at = static_cast<const char*>(from);
-  while (*put < count) {
-    ssize_t n = write(Descriptor(file), at + *put, count - *put);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    *put += static_cast<std::uint32_t>(n);
-  }
-  return !failAfter;
-}
-
 bool SeekFile(FileHandle file, std::uint32_t position) {
   return lseek(Descriptor(file), static_cast<off_t>(position), SEEK_SET) >= 0;
-}
-
-bool EndFileHere(FileHandle file) {
-  if (fileFaults.failEndOfFile) return false;
-  int fd = Descriptor(file);
-  off_t here = lseek(fd, 0, SEEK_CUR);
-  if (here < 0 || ftruncate(fd, here) != 0) return false;
-  // Make growth real now, as SetEndOfFile does, so a later write cannot run out of disk.
-  if (here == 0) return true;
-  int result = posix_fallocate(fd, 0, here);
-  return result == 0 || result == EOPNOTSUPP || result == EINVAL;
 }
 
 std::int64_t SizeOfFile(FileHandle file) {
@@ -177,11 +383,32 @@ std::int64_t SizeOfFile(FileHandle file) {
   return st.st_size;
 }
 
-bool FlushFile(FileHandle file) { return fsync(Descriptor(file)) == 0; }
-
 void CloseFile(FileHandle file) {
   if (file) close(Descriptor(file));
 }
+
+FileFailure ReplaceFileContent(const char* name, FileHandle held, const void* bytes, std::uint32_t length) {
+  Paths paths;
+  struct stat old {};
+  FileFailure failure = FindPaths(name, held != nullptr, paths);
+  if (failure == FileFailure::None && held && fstat(Descriptor(held), &old) != 0) failure = Failed(FailureOf(errno));
+  // Windows refuses to replace a read-only file; a rename would not.
+  if (failure == FileFailure::None && held && !(old.st_mode & 0222)) failure = Failed(FileFailure::ReadOnly);
+  if (failure == FileFailure::None) failure = WriteTemporary(paths.temp, held ? &old : nullptr, bytes, length);
+  CloseFile(held);
+  if (failure != FileFailure::None) return failure;
+  // A new file is linked in, so one that appeared since the open (never read) is never replaced.
+  bool placed = held ? Step(DiskStep::Rename, -1, paths.temp, paths.target) && rename(paths.temp, paths.target) == 0
+                     : Step(DiskStep::Link, -1, paths.temp, paths.target) && link(paths.temp, paths.target) == 0;
+  int error = errno;
+  if (!held || !placed) Unlink(paths.temp);  // a leftover is removed by the next write
+  if (!placed) return Failed(FailureOf(error));
+  FlushFolderOf(paths.target);
+  return FileFailure::None;
+}
+
+// The native replace never leaves its file under another name.
+void FinishInterruptedReplace(const char*) {}
 
 int FindFileEntry(const char* path, std::int64_t* size, bool* directory) {
   struct stat st;

@@ -5,30 +5,63 @@
 // exact access and share flags on Windows, their POSIX equivalents elsewhere.
 using FileHandle = void*;  // null: none
 
+// Why a file could not be written, in the terms a person is told.
+enum class FileFailure {
+  None,
+  ReadOnly,           // the file is marked read-only, or the medium is
+  HeldByAnother,      // another program has it open and shares it with no writer
+  FolderNotWritable,  // its folder takes no new file
+  DiskFull,           // no room for a second copy beside the first
+  NoMemory,
+  Unread,             // the file holds what was never read: it changed, appeared or was cut short
+  NotFound,           // an open only: there is no such file
+  Other,
+};
+// The failure of the last call here that failed, from the system's own error.
+FileFailure LastFileFailure();
+
 // OPEN_EXISTING, share FILE_SHARE_READ; read and write, or read only.
 FileHandle OpenExistingFile(const char* name, bool forWriting);
-// OPEN_ALWAYS, read and write, share FILE_SHARE_READ; *existed tells whether it was there before.
-FileHandle OpenOrCreateFile(const char* name, bool* existed);
 bool ReadFromFile(FileHandle file, void* into, std::uint32_t count, std::uint32_t* got);
-bool WriteToFile(FileHandle file, const void* from, std::uint32_t count, std::uint32_t* put);
 bool SeekFile(FileHandle file, std::uint32_t position);
-bool EndFileHere(FileHandle file);
 // The whole size (GetFileSize, both halves); -1 when it cannot be told.
 std::int64_t SizeOfFile(FileHandle file);
-// Puts what was written on the disk itself (FlushFileBuffers), so a power cut cannot take it.
-bool FlushFile(FileHandle file);
 void CloseFile(FileHandle file);
+
+// Puts `bytes` in the place of a file in one step, so that whatever fails, the power included,
+// the file holds either its old content or the new one whole. With `held` (the file as opened
+// for writing, closed here just before the swap) the file it really is gets replaced, a symbolic
+// link resolved first; without, `name` is made, and a file that appeared there meanwhile stays.
+FileFailure ReplaceFileContent(const char* name, FileHandle held, const void* bytes, std::uint32_t length);
+// A replace cut short by a crash can leave the file under its backup name alone: puts it back.
+// Called once at start-up, before the file is looked for.
+void FinishInterruptedReplace(const char* name);
 
 // FindFirstFileA: 0 when nothing matches, else 1 with the size and whether it is a directory.
 int FindFileEntry(const char* path, std::int64_t* size, bool* directory);
 // GetDriveTypeA of a root such as "C:\"; natively there are no drives (1, no root directory).
 unsigned DriveTypeOf(const char* root);
 
-// Test hook: faults the next file operations meet. Reset with FileFaults{}.
+// Test hooks: faults the next file operations meet. Reset with FileFaults{}.
 struct FileFaults {
-  std::uint32_t shortReadBy = 0;    // a read delivers this many bytes fewer than asked
-  bool failRead = false;            // a read fails outright
-  std::int64_t failWriteAfter = -1; // the next write stores this many bytes, then fails (once)
-  bool failEndOfFile = false;       // SetEndOfFile fails
+  std::uint32_t shortReadBy = 0;  // a read delivers this many bytes fewer than asked
+  bool failRead = false;          // a read fails outright
+  std::uint32_t failReplaceWith = 0;  // Windows: ReplaceFileW fails with this error, leaving what it documents
 };
 extern FileFaults fileFaults;
+
+#ifndef _WIN32
+// Test hook: each step that changes what a disk holds, reported as it is made, so a test can
+// rebuild what a power cut after any of them would leave, or refuse the step as a full disk does
+// (return false). Steps on an open file name it by its descriptor.
+struct DiskStep {
+  enum Kind { Create, Write, Flush, Rename, Link, Unlink, FlushFolder } kind;
+  int descriptor;
+  const char* name;  // Create, Rename, Link, Unlink, FlushFolder
+  const char* to;    // Rename, Link
+  std::uint64_t at;  // Write: where
+  const void* bytes;
+  std::uint32_t length;
+};
+extern bool (*onDiskStep)(const DiskStep& step);
+#endif

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "note_rules.h"
 #include "note_text.h"
 
 namespace {
@@ -31,17 +30,6 @@ TEST(NoteTextTest, FreeTitleTakesTheFirstFreeNumberIgnoringAsciiCase) {
   const Case cases[] = {{"Work", {}, "Work"}, {"Work", {"Play", "Work list", "Wor"}, "Work"}, {"Work", {"work"}, "Work (2)"},
                         {"Work", {"WORK", "work (2)", "Work (4)"}, "Work (3)"}, {"\xE9t\xE9", {"\xC9T\xC9"}, "\xE9t\xE9"}};
   for (const Case& c : cases) EXPECT_EQ(FreeNoteTitle(c.title, c.taken), c.free) << c.title;
-}
-
-TEST(NoteTextTest, ShownTitleIsTheStoredOneOnlyWhenItNamesTheGroup) {
-  const std::pair<const char*, const char*> cases[] = {{"Work", "Work"}, {"WORK", "WORK"}, {"", "Work"},
-                                                       {"Play", "Work"}, {"Work ", "Work"}, {"Wor", "Work"}};
-  for (const auto& [stored, shown] : cases) EXPECT_EQ(ShownNoteTitle("Work", stored), shown) << stored;
-}
-
-TEST(NoteRulesTest, NoteNumbersStepOverTheOwnerWindow) {
-  for (auto [number, next] : {std::pair{997, 999}, {998, 1002}, {999, 1001}}) EXPECT_EQ(NextNoteNumber(number), next);
-  EXPECT_FALSE(CanBeNote(0) || CanBeNote(OwnerWindow));
 }
 
 }  // namespace

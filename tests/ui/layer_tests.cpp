@@ -99,16 +99,4 @@ TEST_F(LayerTest, NeitherDrainedCommandsNorLeftoverKindsHideAPressAndANotifyWith
   SendMessageA(window, WM_NOTIFY, 0, 0);
 }
 
-// Real keys: Tab is text in a note's writable edit area, not a move to another control.
-TEST_F(LayerTest, ARealTabKeyTypesIntoTheEditArea) {
-  HWND note = OpenNote(93, Shown);
-  SetForegroundWindow(note);
-  SetFocus(GadgetHandle(92));
-  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == note || (NextEvent(20), false); }, 5000));
-  keybd_event(VK_TAB, 0, 0, 0);
-  keybd_event(VK_TAB, 0, KEYEVENTF_KEYUP, 0);
-  EXPECT_TRUE(WaitUntil([] { return GadgetText(92) == "\t" || (NextEvent(20), false); }, 5000));
-  EXPECT_EQ(GetFocus(), GadgetHandle(92));
-}
-
 }  // namespace
