@@ -139,7 +139,6 @@ int OpenSettings(const char* fileName) {
   s.hasFileName = SizeText(s.fileName, std::strlen(name));
   if (s.hasFileName) std::memcpy(&s.fileName[0], name, s.fileName.size());
   s.fileHandle = OpenExistingFile(name, true);
-  s.heldForWriting = s.fileHandle != nullptr;
   if (!s.fileHandle) {
     FileFailure why = LastFileFailure();
     // Read-only, or shared by another with no writer: read it, but never write it back; and a

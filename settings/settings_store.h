@@ -9,7 +9,6 @@
 // written back whole at close when anything changed.
 struct SettingsStore {
   FileHandle fileHandle;
-  bool heldForWriting;
   std::string fileName;
   bool hasFileName;
   bool modified;

@@ -1,6 +1,7 @@
 #include "file_io.h"
 
 #include <cstring>
+#include <string>
 
 #include "memory.h"
 
@@ -52,15 +53,19 @@ struct ReplacePaths {
     backup = temp + length + 5;
     return true;
   }
+  // The suffixes are four characters long.
   void NameNeighbours(const Char* newSuffix, const Char* oldSuffix) {
-    std::size_t length = 0;
-    while (target[length]) ++length;
-    for (std::size_t i = 0; i <= length + 4; ++i) {
-      temp[i] = i < length ? target[i] : newSuffix[i - length];
-      backup[i] = i < length ? target[i] : oldSuffix[i - length];
-    }
+    using Traits = std::char_traits<Char>;
+    const std::size_t length = Traits::length(target);
+    Traits::copy(Traits::copy(temp, target, length) + length, newSuffix, 5);
+    Traits::copy(Traits::copy(backup, target, length) + length, oldSuffix, 5);
   }
 };
+
+// A temporary file that could not be made: its folder is gone or takes no new file.
+FileFailure FolderFailure(FileFailure failure) {
+  return failure == FileFailure::ReadOnly || failure == FileFailure::NotFound ? FileFailure::FolderNotWritable : failure;
+}
 
 }  // namespace
 
@@ -132,10 +137,7 @@ bool Exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FI
 // The new content, whole and on the disk itself, under the temporary name.
 FileFailure WriteTemporary(const wchar_t* temp, const void* bytes, std::uint32_t length) {
   HANDLE file = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    DWORD error = GetLastError();
-    return Failed(error == ERROR_ACCESS_DENIED ? FileFailure::FolderNotWritable : FailureOf(error));
-  }
+  if (file == INVALID_HANDLE_VALUE) return Failed(FolderFailure(FailureOf(GetLastError())));
   DWORD put = 0;
   bool written = WriteFile(file, bytes, length, &put, nullptr) && put == length;
   DWORD error = written ? NO_ERROR : put < length && GetLastError() == NO_ERROR ? ERROR_DISK_FULL : GetLastError();
@@ -175,10 +177,13 @@ FileFailure SwapIn(const WidePaths& paths) {
 FileHandle OpenExistingFile(const char* name, bool forWriting) {
   DWORD access = forWriting ? (GENERIC_READ | GENERIC_WRITE) : GENERIC_READ;
   HANDLE opened = INVALID_HANDLE_VALUE;
-  WhileHeldForAMoment([&] {
+  auto open = [&] {
     opened = CreateFileA(name, access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     return opened != INVALID_HANDLE_VALUE;
-  });
+  };
+  // Reading is the store's fallback once writing was refused: the moment has been waited out.
+  if (forWriting) WhileHeldForAMoment(open);
+  else open();
   FileHandle file = FromWin32(opened);
   DWORD attributes = file ? 0 : GetFileAttributesA(name);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) Failed(FileFailure::Other);
@@ -313,10 +318,7 @@ bool WriteAll(int fd, const void* bytes, std::uint32_t length) {
 FileFailure WriteTemporary(const char* temp, const struct stat* like, const void* bytes, std::uint32_t length) {
   if (access(temp, F_OK) == 0 && !Unlink(temp)) return Failed(FailureOf(errno));  // left by a crash
   int fd = open(temp, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, like ? like->st_mode & 07777 : 0644);
-  if (fd < 0) {
-    int error = errno;
-    return Failed(error == EACCES || error == EPERM ? FileFailure::FolderNotWritable : FailureOf(error));
-  }
+  if (fd < 0) return Failed(FolderFailure(FailureOf(errno)));
   if (!Step(DiskStep::Create, fd, temp)) {  // the disk never had it
     close(fd);
     unlink(temp);
