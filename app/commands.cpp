@@ -128,8 +128,9 @@ void AskForNewNote() {
   std::string answer = RequestText("Title", "Please insert your title note:", "");
   std::string title = CleanNoteTitle(answer.c_str());
   if (title.empty()) return;
-  // A title already in use would make two notes share one group.
-  std::vector<std::string> taken = StoredGroupNames();
+  // A title already in use would make two notes share one group: without every name, no note.
+  std::vector<std::string> taken;
+  if (!StoredGroupNames(taken)) return;
   std::vector<std::string> live = LiveNoteTitles();
   taken.insert(taken.end(), live.begin(), live.end());
   workingNote.title = FreeNoteTitle(title, taken);

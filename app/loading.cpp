@@ -13,8 +13,9 @@
 
 namespace {
 
-// "FontStyle" takes no part: a loaded note's font is built from face and size alone.
-void ReadNote(const std::string& groupName, Note& note) {
+// "FontStyle" takes no part: a loaded note's font is built from face and size alone. False when
+// a key could not be read as stored.
+bool ReadNote(const std::string& groupName, Note& note) {
   note.xPos = ReadKeyLong("XPos", 0);
   note.yPos = ReadKeyLong("YPos", 0);
   note.size = ReadKeyLong("Size", 0);
@@ -29,6 +30,7 @@ void ReadNote(const std::string& groupName, Note& note) {
   note.alpha = ReadKeyLong("Alpha", 0);
   note.rollup = ReadKeyLong("Rollup", 0);
   note.editHeight = EditHeightFor(note.size);
+  return !SettingsReadFailed();
 }
 
 void ApplyStoredStates(const Note& note, ObjectNumber number) {
@@ -54,8 +56,9 @@ void LoadNotes() {
   TextListRewind(GroupNameList);
   while (TextListAdvance(GroupNameList)) {
     std::string name = TextListCurrent(GroupNameList);
+    // A note not read whole is left out: built from defaults, its commands would overwrite it.
     SelectGroup(name.c_str());
-    ReadNote(name, workingNote);
+    if (!ReadNote(name, workingNote)) continue;
     BuildNoteWindow(workingNote, NoteCounter, false);
     ApplyStoredStates(workingNote, NoteCounter);
     BringNoteIntoReach(NoteCounter);

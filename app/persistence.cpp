@@ -65,23 +65,26 @@ void WriteTitleAndText(ObjectNumber note, const std::string& title, const std::s
 
 }  // namespace
 
-void CollectGroupNames() {
+bool CollectGroupNames() {
   TextListEmpty(GroupNameList);
-  if (!StartGroups()) return;
+  if (!StartGroups()) return true;
+  bool whole = true;
   while (NextGroup()) {
     std::string name = CurrentGroupName();
-    if (!name.empty() && TextListInsert(GroupNameList)) TextListCurrent(GroupNameList) = name;
+    if (name.empty()) continue;
+    if (TextListInsert(GroupNameList)) TextListCurrent(GroupNameList) = name;
+    else whole = false;
   }
+  return whole && !SettingsReadFailed();
 }
 
-std::vector<std::string> StoredGroupNames() {
+bool StoredGroupNames(std::vector<std::string>& names) {
   OpenSettings(SettingsFile);
-  CollectGroupNames();
+  const bool whole = CollectGroupNames();
   CloseSettings();
-  std::vector<std::string> names;
   TextListRewind(GroupNameList);
   while (TextListAdvance(GroupNameList)) names.push_back(TextListCurrent(GroupNameList));
-  return names;
+  return whole;
 }
 
 void StoreHidden(ObjectNumber note, std::int32_t hidden) { StoreNoteKey(note, "Hidden", hidden); }

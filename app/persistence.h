@@ -13,10 +13,11 @@ constexpr char SettingsFile[] = "Settings.ini";
 // The names of the file's groups, in file order; refilled by each walk over the groups.
 extern TextList GroupNameList;
 
-// Fills GroupNameList from the open document; groups without a name are left out.
-void CollectGroupNames();
-// The group names of the file as it is now.
-std::vector<std::string> StoredGroupNames();
+// Fills GroupNameList from the open document; groups without a name are left out. False when a
+// name could not be read or listed: the list then lacks it.
+bool CollectGroupNames();
+// Adds the group names of the file as it is now; false as CollectGroupNames.
+bool StoredGroupNames(std::vector<std::string>& names);
 
 // Each writes "XPos", "YPos" (where the window stands now), "Size" (except StoreRollup) and
 // its own key into the group named by the note's title strip.

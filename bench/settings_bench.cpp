@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "settings_store.h"
+#include "settings_internal.h"
 #include "text.h"
 
 // The peers never flush, so the store's cycle is set beside theirs with its flushes made empty

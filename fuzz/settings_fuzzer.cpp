@@ -1,96 +1,200 @@
-// Opens arbitrary bytes as the settings file, removes a group and writes a text as the input's last bytes
-// choose. Read back, every other entry must be unchanged and in order, the text as written, and a
-// second write-back must give the same bytes.
+// Opens arbitrary bytes as the settings file, reads every group's name against a conversion of
+// its own, removes a group and writes a text as the input's last bytes choose. Read
+// back, the document must be what a model of the two commands makes of it, the text as written
+// less its blanks at both ends, and a second write-back must give the same bytes. The same
+// commands with one allocation failing must leave the file with the same new bytes or its old ones.
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <new>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "settings_store.h"
-#include "text.h"
+#include "memory.h"
+#include "settings_internal.h"
+
+void* operator new(std::size_t size) {
+  if (void* block = AllocateBytes(size)) return block;
+  throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return AllocateBytes(size); }
+void operator delete(void* block) noexcept { ReleaseBytes(block); }
+void operator delete(void* block, std::size_t) noexcept { ReleaseBytes(block); }
 
 namespace {
 
 const char* const fileName = "fuzz-Settings.ini";
+bool utf8Caller;
 
 std::string GetFile() {
   std::ifstream in(fileName, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-bool utf8Caller;
-
-std::string Widened(const std::string& text) {
-  std::string out(text.size() * 2, '\0');
-  std::int32_t room = static_cast<std::int32_t>(out.size()), count = static_cast<std::int32_t>(text.size());
-  Latin1ToUtf8(reinterpret_cast<std::uint8_t*>(&out[0]), &room, reinterpret_cast<const std::uint8_t*>(text.data()), &count);
-  return out.substr(0, static_cast<std::size_t>(room));
+void PutFile(const std::uint8_t* data, std::size_t size) {
+  std::ofstream(fileName, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
-// A caller's name as stored in the file.
-std::string Stored(const std::string& name) {
-  return settingsStore.encoding == Utf8Encoding && !utf8Caller ? Widened(name) : name;
+std::string Widened(const std::string& latin1) {
+  std::string out;
+  for (unsigned char c : latin1) {
+    if (c < 0x80) out += static_cast<char>(c);
+    else out += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+  }
+  return out;
 }
 
-// A stored name as the store compares it: ASCII letters folded, zero bytes as blanks.
+// Strict UTF-8 read as Latin-1: 0 when it all fits, 1 when it holds a character beyond U+00FF,
+// -1 when it is no UTF-8.
+int Decoded(const std::string& utf8, std::string& out) {
+  out.clear();
+  int form = 0;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const unsigned lead = static_cast<unsigned char>(utf8[i]);
+    const int more = lead < 0x80 ? 0 : lead >= 0xC2 && lead < 0xE0 ? 1 : lead >= 0xE0 && lead < 0xF0 ? 2 : lead >= 0xF0 && lead < 0xF5 ? 3 : -1;
+    if (more < 0 || utf8.size() - i <= static_cast<std::size_t>(more)) return -1;
+    std::uint32_t value = more ? lead & (0x3Fu >> more) : lead;
+    for (int k = 1; k <= more; ++k) {
+      if ((utf8[i + k] & 0xC0) != 0x80) return -1;
+      value = value << 6 | (utf8[i + k] & 0x3F);
+    }
+    if ((more == 2 && value < 0x800) || (more == 3 && (value < 0x10000 || value > 0x10FFFF)) || (value >= 0xD800 && value <= 0xDFFF))
+      return -1;
+    if (value > 0xFF) form = 1;
+    out += static_cast<char>(value);
+    i += static_cast<std::size_t>(more) + 1;
+  }
+  return form;
+}
+
+bool Utf8File() { return settingsStore.encoding == Utf8Encoding; }
+
+// A stored text as the caller must read it, zero bytes as blanks; false when the caller's code page
+// cannot hold it.
+bool Expected(std::string stored, std::string& out) {
+  for (char& c : stored) c = c ? c : ' ';
+  std::string narrow;
+  const int form = Decoded(stored, narrow);
+  if (utf8Caller) out = form < 0 ? Widened(stored) : stored;
+  else out = Utf8File() ? narrow : stored;
+  return utf8Caller || !Utf8File() || form == 0;
+}
+
+std::string Stored(const std::string& text) { return Utf8File() && !utf8Caller ? Widened(text) : text; }
+
 std::string Folded(std::string name) {
   for (char& c : name) c = c == 0 ? ' ' : (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
   return name;
 }
 
-// Whether a stored group name is the caller's: as stored or, for a UTF-8 caller, as read from
-// bytes that are no UTF-8 (natively, the legacy code page is Latin-1).
-bool Names(const std::string& stored, const std::string& name) {
-  const std::string folded = Folded(stored);
-  return folded == Folded(Stored(name)) ||
-         (utf8Caller && !IsUtf8(folded.data(), folded.size()) && Folded(Widened(folded)) == Folded(name));
-}
+struct Line {
+  EntryKind kind;
+  std::string text, value;
+  bool operator==(const Line& o) const { return std::tie(kind, text, value) == std::tie(o.kind, o.text, o.value); }
+};
 
-// Every entry in order, leaving out the groups of either name (and the top level when written to).
-std::vector<std::string> Entries(const std::string& removed, const std::string& written) {
-  std::vector<std::string> lines;
-  bool skipping = written.empty();
-  const EntryList& list = settingsStore.entries;
-  for (EntryIndex i = FirstEntry(list); i != noEntry; i = NextEntry(list, i)) {
-    const SettingsEntry& e = EntryAt(list, i);
-    std::string text(e.text, e.textLength);
-    if (e.kind == GroupEntry) skipping = Names(text, removed) || Names(text, written);
-    if (!skipping) lines.push_back(static_cast<char>('0' + e.kind) + text + '\x01' + std::string(e.value, e.valueLength));
+std::vector<Line> Document() {
+  std::vector<Line> lines;
+  for (EntryIndex i = FirstEntry(settingsStore.entries); i != noEntry; i = NextEntry(settingsStore.entries, i)) {
+    const SettingsEntry& e = EntryAt(settingsStore.entries, i);
+    lines.push_back({e.kind, std::string(e.text, e.textLength), std::string(e.value, e.valueLength)});
   }
   return lines;
+}
+
+// The first group of a name in its stored form; else, for a UTF-8 caller, the first in the legacy
+// code page (natively Latin-1) that reads as it. lines.size() when none.
+std::size_t GroupOf(const std::vector<Line>& lines, const std::string& name) {
+  for (std::size_t pass = 0; pass < 2; ++pass) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      std::string ignored;
+      if (lines[i].kind == GroupEntry &&
+          (pass == 0 ? Folded(lines[i].text) == Folded(Stored(name))
+                     : utf8Caller && Decoded(lines[i].text, ignored) < 0 && Folded(Widened(lines[i].text)) == Folded(name)))
+        return i;
+    }
+  }
+  return lines.size();
+}
+
+std::size_t BodyEnd(const std::vector<Line>& lines, std::size_t from) {
+  while (from < lines.size() && lines[from].kind != GroupEntry) ++from;
+  return from;
+}
+
+// What removing a group and writing one key into another makes of the document.
+std::vector<Line> Model(std::vector<Line> lines, const std::string& removed, const std::string& written,
+                        const std::string& key, const std::string& value) {
+  std::size_t gone = GroupOf(lines, removed);
+  if (gone < lines.size()) lines.erase(lines.begin() + gone, lines.begin() + BodyEnd(lines, gone + 1));
+  std::size_t group = written.empty() ? 0 : GroupOf(lines, written), start = group + !written.empty();
+  if (!written.empty() && group == lines.size()) lines.push_back({GroupEntry, Stored(written), ""}), start = lines.size();
+  std::size_t end = BodyEnd(lines, start), at = start;
+  while (at < end && !(lines[at].kind == KeyEntry && Folded(lines[at].text) == Folded(key))) ++at;
+  const std::size_t blanks = value.find_first_not_of(" \t");  // the reader skips them
+  const Line line{KeyEntry, key, value.substr(blanks == std::string::npos ? value.size() : blanks)};
+  if (at < end) lines[at] = line;
+  else lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(end), line);
+  return lines;
+}
+
+bool Commands(const std::string& removed, const std::string& written, const char* key, const std::string& text) {
+  RemoveGroup(removed.c_str());
+  SelectGroup(written.c_str());
+  WriteKeyString(key, text.c_str());
+  return CloseSettings();
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const bool started = (InitSettingsStore(), std::atexit(EndSettingsStore) == 0);  // storage kept between runs
-  std::ofstream(fileName, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  PutFile(data, size);
   utf8Caller = size & 1;
   callerCodePage = utf8Caller ? 65001 : 1252;
   OpenSettings(fileName);
   std::vector<std::string> names{utf8Caller ? "Fuzz \xC3\xA9" : "Fuzz \xE9"};
-  for (StartGroups(); NextGroup();) names.push_back(CurrentGroupName());
-  const std::uint8_t choice = size > 0 ? data[size - 1] : 0;
+  const std::vector<Line> before = Document();
+  bool unread = false;
+  std::size_t at = 0;
+  for (StartGroups(); NextGroup(); ++at) {
+    while (before[at].kind != GroupEntry) ++at;
+    std::string expected;
+    const bool readable = Expected(before[at].text, expected);
+    unread = unread || !readable;
+    const std::string name = CurrentGroupName();  // read as a conversion of the fuzzer's own reads it
+    if (SettingsReadFailed() != unread || name != (readable ? expected : "")) std::abort();
+    names.push_back(name);
+  }
+  const std::uint8_t choice = size > 0 ? data[size - 1] : 0, extra = size > 1 ? data[size - 2] : 0;
   const std::string removed = choice & 1 ? names[choice % names.size()] : "none";
   const std::string written = names[(choice >> 1) % names.size()];
   const char* key = choice & 2 ? "Text" : "XPos";
-  std::string text = "<";  // the input's last bytes as a note's text: one line, no zero bytes
-  for (std::size_t i = size > 12 ? size - 12 : 0; i < size; ++i) text += data[i] > 13 ? static_cast<char>(data[i]) : ' ';
-  text += ">";
-  if (utf8Caller) text = Widened(text);  // a UTF-8 program hands in nothing else
-  const std::vector<std::string> kept = Entries(removed, written);
-  RemoveGroup(removed.c_str());
-  SelectGroup(written.c_str());
-  WriteKeyString(key, text.c_str());
-  if (!started || !CloseSettings()) std::abort();
+  std::string core = "<";  // the input's last bytes as a note's text: one line, no zero bytes
+  for (std::size_t i = size > 12 ? size - 12 : 0; i < size; ++i) core += data[i] > 13 ? static_cast<char>(data[i]) : ' ';
+  core += ">";
+  if (utf8Caller) core = Widened(core);  // a UTF-8 program hands in nothing else
+  const std::string pad = std::string(extra & 1 ? " " : "") + (extra & 2 ? "\t" : "");
+  const std::string text = pad + core + pad;
+  const std::vector<Line> model = Model(before, removed, written, key, Stored(text));
+  if (!started || !Commands(removed, written, key, text)) std::abort();
   const std::string first = GetFile();
 
   OpenSettings(fileName);
-  if (Entries(removed, written) != kept) std::abort();  // an entry was lost, moved or changed
+  if (!(Document() == model)) std::abort();  // an entry was lost, moved, changed or put in the wrong group
   SelectGroup(written.c_str());
-  if (ReadKeyString(key, "") != text) std::abort();
+  if (ReadKeyString(key, "") != core) std::abort();
   WriteKeyString(key, text.c_str());
   if (!CloseSettings() || GetFile() != first) std::abort();  // the layout is a fixed point
+
+  if (extra & 4) {  // the same commands with one allocation failing
+    PutFile(data, size);
+    FailAllocationsAfter(extra >> 3, 1);
+    OpenSettings(fileName);
+    const bool closed = Commands(removed, written, key, text);
+    FailAllocationsAfter(-1);
+    if (GetFile() != (closed ? first : std::string(reinterpret_cast<const char*>(data), size))) std::abort();
+  }
   return 0;
 }

@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "memory.h"
-#include "settings_store.h"
+#include "settings_internal.h"
 #include "text.h"
 
 namespace {
@@ -38,65 +38,76 @@ bool SameName(const char* a, std::uint32_t aLength, const std::string& b) {
   return true;
 }
 
-// A caller's text in the document's encoding; false when there is no memory for it.
+// Takes a text built at `mark` in the scratch area into `out`; false when it could not be built
+// (null) or copied.
+bool TakeFromScratch(const char* built, std::size_t mark, std::string& out) {
+  const bool taken = built && SizeText(out, ScratchMark() - mark);
+  if (taken) std::memcpy(&out[0], built, out.size());
+  ScratchRewind(mark);
+  return taken;
+}
+
+// No line of the file is longer than this: its length is a positive 32-bit number everywhere.
+constexpr std::size_t longestLine = INT32_MAX;
+constexpr std::size_t keyLineExtra = 5;  // " = " and the line end
+
+// A caller's text in the document's encoding; false when there is no memory for it or it is
+// longer than any line may be.
 bool Stored(const char* text, std::string& out) {
   const char* plain = text ? text : "";
-  std::size_t length = std::strlen(plain);
-  const bool widen = Utf8Mode() && !Utf8Caller();
-  if (length > INT32_MAX / 2 || !SizeText(out, widen ? length * 2 : length)) return false;
-  if (!widen) {
-    std::memcpy(&out[0], plain, length);
-    return true;
+  const std::size_t length = std::strlen(plain);
+  if (length > longestLine - keyLineExtra) return false;
+  if (Utf8Mode() && !Utf8Caller()) {
+    const std::size_t mark = ScratchMark();
+    return TakeFromScratch(ToUtf8(callerCodePage, plain, length), mark, out) && out.size() <= longestLine - keyLineExtra;
   }
-  auto room = static_cast<std::int32_t>(length * 2), count = static_cast<std::int32_t>(length);
-  Latin1ToUtf8(reinterpret_cast<std::uint8_t*>(&out[0]), &room, reinterpret_cast<const std::uint8_t*>(plain), &count);
-  out.resize(static_cast<std::size_t>(room));
+  if (!SizeText(out, length)) return false;
+  std::memcpy(&out[0], plain, length);
   return true;
 }
 
-// Bytes that are no UTF-8 were written by an ANSI program (or by hand) in the legacy code page.
-std::string FromLegacy(const std::string& text) {
-  std::size_t mark = ScratchMark();
-  std::string out;
-  const char* converted = LegacyToUtf8(text.data(), text.size());
-  if (converted && SizeText(out, ScratchMark() - mark)) std::memcpy(&out[0], converted, out.size());
-  ScratchRewind(mark);
-  return out;
-}
-
-// A stored text as the caller reads it: zero bytes as blanks. A UTF-8 caller gets UTF-8, read
-// from the legacy code page where it is none; any other caller gets UTF-8 files taken back to one
-// byte per character (the empty text when it holds what one byte cannot). Memory running out
-// gives the empty text.
-std::string HandedOut(const char* text, std::uint32_t length) {
-  std::string out;
-  if (length > INT32_MAX || !SizeText(out, length)) return out;
+// A stored text as the caller reads it, zero bytes as blanks. A UTF-8 caller gets UTF-8, read from
+// the legacy code page where it is none (bytes that are no UTF-8 were written by an ANSI program or
+// by hand); any other caller gets a UTF-8 file's texts in its own code page. False when memory runs
+// out or the caller's code page cannot hold the text: `out` is then no reading of it.
+bool HandedOut(const char* text, std::uint32_t length, std::string& out) {
+  if (length > INT32_MAX || !SizeText(out, length)) return false;
   for (std::uint32_t i = 0; i < length; ++i) out[i] = text[i] ? text[i] : ' ';
-  if (Utf8Caller()) return IsUtf8(out.data(), out.size()) ? out : FromLegacy(out);
-  if (!Utf8Mode()) return out;
-  // Decoding in place is safe: no character is written ahead of the bytes it came from.
-  auto* bytes = reinterpret_cast<std::uint8_t*>(&out[0]);
-  std::int32_t room = static_cast<std::int32_t>(length), count = room;
-  out.resize(Utf8ToLatin1(bytes, &room, bytes, &count) == 0 ? static_cast<std::size_t>(room) : 0);
-  return out;
+  const std::size_t mark = ScratchMark();
+  if (Utf8Caller()) {
+    if (IsUtf8(out.data(), out.size())) return true;
+    return TakeFromScratch(ToUtf8(LegacyCodePage(), out.data(), out.size()), mark, out);
+  }
+  return !Utf8Mode() || TakeFromScratch(FromUtf8(callerCodePage, out.data(), out.size()), mark, out);
 }
 
-// A group written by an ANSI program is found by the name a UTF-8 caller reads it as.
-bool LegacyNameIs(const SettingsEntry& group, const std::string& name) {
-  if (IsUtf8(group.text, group.textLength)) return false;
-  const std::string read = HandedOut(group.text, group.textLength);
-  return SameName(read.data(), static_cast<std::uint32_t>(read.size()), name);
-}
+void FailRead() { settingsStore.readFailed = true; }
 
-EntryIndex FindGroup(const std::string& name) {
-  // Legacy bytes never read as ASCII alone, so an ASCII name is compared as stored only.
-  const bool legacyToo = Utf8Caller() && std::any_of(name.begin(), name.end(), [](char c) { return c & 0x80; });
+// The group a name (in the document's encoding) stands for: the first whose stored bytes match it,
+// ASCII letters folded; only where none does, for a UTF-8 caller, the first written in the legacy
+// code page that reads as it. False, with nothing decided, when a legacy name could not be read.
+bool FindGroup(const std::string& name, EntryIndex& found) {
+  found = noEntry;
   for (EntryIndex i = FirstEntry(settingsStore.entries); i != noEntry; i = Next(i)) {
     const SettingsEntry& e = Entry(i);
-    if (e.kind != GroupEntry) continue;
-    if (SameName(e.text, e.textLength, name) || (legacyToo && LegacyNameIs(e, name))) return i;
+    if (e.kind == GroupEntry && SameName(e.text, e.textLength, name)) {
+      found = i;
+      return true;
+    }
   }
-  return noEntry;
+  // Legacy bytes never read as ASCII alone, so an ASCII name is compared as stored only.
+  if (!Utf8Caller() || std::none_of(name.begin(), name.end(), [](char c) { return c & 0x80; })) return true;
+  std::string read;
+  for (EntryIndex i = FirstEntry(settingsStore.entries); i != noEntry; i = Next(i)) {
+    const SettingsEntry& e = Entry(i);
+    if (e.kind != GroupEntry || IsUtf8(e.text, e.textLength)) continue;
+    if (!HandedOut(e.text, e.textLength, read)) return false;
+    if (SameName(read.data(), static_cast<std::uint32_t>(read.size()), name)) {
+      found = i;
+      return true;
+    }
+  }
+  return true;
 }
 
 // The key entry in the current group, or noEntry; `last` gets the group's last entry.
@@ -196,7 +207,7 @@ char* NewKeyEntry(const std::string& key, std::uint32_t length, EntryIndex after
 }
 
 void StoreValue(const char* key, const char* value, std::size_t length) {
-  if (length >= UINT32_MAX) return RefuseWriteBack();
+  if (length > longestLine) return RefuseWriteBack();
   char* room = PrepareKeyValue(key, static_cast<std::uint32_t>(length));
   if (!room) return;
   std::memcpy(room, value, length);
@@ -228,36 +239,48 @@ int NextGroup() {
 std::string CurrentGroupName() {
   if (settingsStore.currentGroup == noEntry) return std::string();
   const SettingsEntry& e = Entry(settingsStore.currentGroup);
-  return HandedOut(e.text, e.textLength);
+  std::string name;
+  if (!HandedOut(e.text, e.textLength, name)) {
+    FailRead();
+    name.clear();
+  }
+  return name;
 }
 
 int SelectGroup(const char* name) {
   SettingsStore& s = settingsStore;
-  if (!IsOpen()) {
-    s.hasPendingGroup = false;
-    s.pendingGroupName.clear();
-    return 0;
-  }
+  s.readFailed = false;
+  s.hasPendingGroup = false;
+  s.pendingGroupName.clear();
+  if (!IsOpen()) return 0;
   if (!name || !*name) {
     s.currentGroup = noEntry;
-    s.hasPendingGroup = false;
-    s.pendingGroupName.clear();
     return 1;
   }
   std::string wanted;
-  // Without memory for the name, no group is selected: reads find nothing and writes go nowhere.
-  EntryIndex group = Stored(name, wanted) ? FindGroup(wanted) : noEntry;
-  s.hasPendingGroup = group == noEntry;
+  EntryIndex group = noEntry;
+  if (!Stored(name, wanted) || !FindGroup(wanted, group)) {
+    // Which group the name stands for is unknown: reads find nothing and writes go nowhere.
+    FailRead();
+    s.hasPendingGroup = true;
+    return 0;
+  }
+  if (group != noEntry) {
+    s.currentGroup = group;
+    return 1;
+  }
+  s.hasPendingGroup = true;
   s.pendingGroupName.swap(wanted);
-  if (group == noEntry) return 0;
-  s.currentGroup = group;
-  s.pendingGroupName.clear();
-  return 1;
+  return 0;
 }
 
 const SettingsEntry* FindKeyValue(const char* key) {
   std::string stored;
-  if (!IsOpen() || settingsStore.hasPendingGroup || !Stored(key, stored)) return nullptr;
+  if (!IsOpen() || settingsStore.hasPendingGroup) return nullptr;
+  if (!Stored(key, stored)) {
+    FailRead();
+    return nullptr;
+  }
   EntryIndex found = FindKey(stored, nullptr);
   return found == noEntry ? nullptr : &Entry(found);
 }
@@ -286,9 +309,14 @@ std::string ReadKeyString(const char* key, const char* fallback) {
   if (!e) {
     const char* text = fallback ? fallback : "";
     if (SizeText(value, std::strlen(text))) std::memcpy(&value[0], text, value.size());
+    else FailRead();
     return value;
   }
-  value = HandedOut(e->value, e->valueLength);
+  if (!HandedOut(e->value, e->valueLength, value)) {
+    FailRead();
+    value.clear();
+    return value;
+  }
   value.erase(value.find_last_not_of(" \t") + 1);  // npos + 1 is 0: all blank
   value.erase(0, value.find_first_not_of(" \t"));
   return value;
@@ -298,7 +326,7 @@ char* PrepareKeyValue(const char* key, std::uint32_t length) {
   if (!IsOpen()) return nullptr;
   std::string stored;
   char* room = nullptr;
-  if (length != UINT32_MAX && Stored(key, stored) && CreatePendingGroup()) {
+  if (Stored(key, stored) && length <= longestLine - keyLineExtra - stored.size() && CreatePendingGroup()) {
     // A new key goes behind the group's last entry; at the top level that is the anchor
     // when the top level is empty, so the key lands at the front.
     EntryIndex last = noEntry;
@@ -330,8 +358,8 @@ void RemoveGroup(const char* name) {
   if (!IsOpen() || !name) return;
   // Converted as SelectGroup does, so names with bytes from 0x80 up are found in UTF-8 files too.
   std::string stored;
-  if (!Stored(name, stored)) return RefuseWriteBack();
-  EntryIndex group = FindGroup(stored);
+  EntryIndex group = noEntry;
+  if (!Stored(name, stored) || !FindGroup(stored, group)) return RefuseWriteBack();
   if (group == noEntry) return;
   s.modified = true;
   if (s.currentGroup == group) s.currentGroup = noEntry;
@@ -342,3 +370,5 @@ void RemoveGroup(const char* name) {
     i = next;
   } while (i != noEntry && Entry(i).kind != GroupEntry);
 }
+
+bool SettingsReadFailed() { return settingsStore.readFailed; }

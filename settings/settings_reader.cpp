@@ -1,7 +1,7 @@
 #include <cstring>
 
 #include "memory.h"
-#include "settings_store.h"
+#include "settings_internal.h"
 #include "text.h"
 
 SettingsStore settingsStore;

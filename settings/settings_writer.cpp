@@ -1,18 +1,16 @@
 #include <cstring>
 
 #include "memory.h"
-#include "settings_store.h"
+#include "settings_internal.h"
 
 namespace {
 
 const char byteOrderMark[] = "\xEF\xBB\xBF";
 
+// No stored text is longer than 2^31 - 1 bytes, so a line's length never wraps a size_t.
 std::size_t LineLength(const SettingsEntry& e) {
-  switch (e.kind) {
-    case GroupEntry: return e.textLength + 4;
-    case CommentEntry: return e.textLength + 4;
-    default: return e.textLength + e.valueLength + 5;
-  }
+  const std::size_t text = e.textLength;
+  return e.kind == KeyEntry ? text + e.valueLength + 5 : text + 4;
 }
 
 char* Put(char* at, const char* text, std::size_t length) {
@@ -34,7 +32,11 @@ char* Compose(const SettingsStore& s, std::size_t* length) {
   bool utf8 = s.encoding == Utf8Encoding;
   bool guard = FirstLineLooksLikeMark(s);
   std::size_t total = utf8 ? 5 : guard ? 2 : 0;
-  for (EntryIndex i = FirstEntry(s.entries); i != noEntry; i = NextEntry(s.entries, i)) total += LineLength(EntryAt(s.entries, i));
+  for (EntryIndex i = FirstEntry(s.entries); i != noEntry; i = NextEntry(s.entries, i)) {
+    const std::size_t line = LineLength(EntryAt(s.entries, i));
+    if (line > SIZE_MAX - total) return nullptr;  // more than a 32-bit process can hold
+    total += line;
+  }
   *length = total;
   char* out = static_cast<char*>(AllocateBytes(total));
   if (!out) return nullptr;

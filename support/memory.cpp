@@ -27,7 +27,9 @@ void* ResizeBytes(void* block, std::size_t size) {
 
 void ReleaseBytes(void* block) { std::free(block); }
 
-void FailAllocationsAfter(long count, long failures) {
+long FailAllocationsAfter(long count, long failures) {
+  const long left = allocationsBeforeFailure;
   allocationsBeforeFailure = count;
   failuresLeft = failures;
+  return left;
 }

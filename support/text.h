@@ -54,6 +54,12 @@ bool IsUtf8(const char* text, std::size_t length);
 
 // The process's ANSI code page: 65001 where the program runs with UTF-8 as its own.
 std::uint32_t ActiveCodePage();
-// Bytes in the system's legacy ANSI code page (natively: Latin-1) as UTF-8, built at the fill
-// position and running up to it; null when memory runs out.
-const char* LegacyToUtf8(const char* text, std::size_t length);
+// The code page the system's ANSI programs use, whatever this program's manifest chose
+// (natively 1252, whose texts the native build takes as Latin-1).
+std::uint32_t LegacyCodePage();
+// Text in code page `page` as UTF-8, built at the fill position and running up to it; null when
+// memory runs out.
+const char* ToUtf8(std::uint32_t page, const char* text, std::size_t length);
+// UTF-8 as text in code page `page`, built likewise; null when memory runs out, when the bytes are
+// no UTF-8, or when they hold a character the code page lacks (nothing is guessed or cut).
+const char* FromUtf8(std::uint32_t page, const char* text, std::size_t length);

@@ -4,7 +4,7 @@
 # faults no test noticed. Never touches the working tree's own files.
 #
 #   tools/mutants.sh [--rev REV] [--native|--wine|--wine64] [--only ID...] [--fuzz-seconds N]
-#                    [--limit SECONDS] [--out FILE] [--keep-going]
+#                    [--limit SECONDS] [--out FILE] [--keep-going] [--check]
 #
 #   --rev REV        sources (product and tests) of that commit; default: the working tree
 #                    as it is now (tracked and untracked files that are not ignored).
@@ -19,10 +19,15 @@
 #                    a run that hits it counts as killed ("timeout").
 #   --out FILE       the results also go here.
 #   --keep-going     run the mutants even when the unmutated control is not green.
+#   --check          only check the table against the sources, without building: every
+#                    chosen record (all kinds when no mode is given) must be well formed and
+#                    find its original text exactly once; exits 1 naming the stale ones.
 #
 # A mutant record in tools/mutants.txt: id ||| kind ||| file ||| original ||| replacement ||| what
 # (kind native or wine; <NL> in original or replacement stands for a line break). A record
-# whose original text is not found exactly once in its file is reported "n/a".
+# whose file is gone or whose original text is not found exactly once is "stale": it is
+# reported as such, the other mutants still run, and the run exits 1 at the end naming it,
+# since a fault that is no longer made proves nothing.
 # Only the test programs that the mutant's rebuild relinked are run (and, when Tackpad.exe
 # itself was relinked, every test program that starts it): the others cannot tell.
 set -uo pipefail
@@ -39,6 +44,7 @@ fuzz_seconds=10
 limit=""
 out=""
 keep_going=0
+check=0
 
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -53,17 +59,20 @@ while [ $# -gt 0 ]; do
     --limit) limit=$2; shift 2 ;;
     --out) out=$2; shift 2 ;;
     --keep-going) keep_going=1; shift ;;
-    -h|--help) sed -n '2,27p' "$0"; exit 0 ;;
+    --check) check=1; shift ;;
+    -h|--help) sed -n '2,32p' "$0"; exit 0 ;;
     *) echo "unknown argument: $1" >&2; exit 2 ;;
   esac
 done
-[ -n "$mode" ] || mode=native
+# A check with no mode chosen covers every kind.
 kind=native
-[ "$mode" = native ] || kind=wine
+if [ -z "$mode" ] && [ $check = 1 ]; then kind=any; fi
+[ -n "$mode" ] || mode=native
+[ "$mode" = native ] || [ "$kind" = any ] || kind=wine
 
 . "$repo/.ci/deps.sh"
 
-if [ "$mode" = wine ] && [ "$(windows_arch)" != i686 ]; then
+if [ "$mode" = wine ] && [ $check = 0 ] && [ "$(windows_arch)" != i686 ]; then
   echo "this kernel runs no 32-bit code: using the 64-bit build" >&2
   mode=wine64
 fi
@@ -75,11 +84,13 @@ tag=${tag//\//_}
 work=$root/$tag/$mode
 src=$work/src
 build=$work/build
-mkdir -p "$work"
-# Two runs on one scratch copy would undo each other's mutants.
-# Lasting helpers (Xvfb, wineserver) are started without the lock, so it ends with this run.
-exec 9>"$work/lock"
-flock -n 9 || { echo "another run is using $work" >&2; exit 2; }
+if [ $check = 0 ]; then
+  mkdir -p "$work"
+  # Two runs on one scratch copy would undo each other's mutants.
+  # Lasting helpers (Xvfb, wineserver) are started without the lock, so it ends with this run.
+  exec 9>"$work/lock"
+  flock -n 9 || { echo "another run is using $work" >&2; exit 2; }
+fi
 [ -n "$out" ] && mkdir -p "$(dirname "$out")" && : >"$out"
 
 say() { echo "$*"; [ -n "$out" ] && echo "$*" >>"$out"; return 0; }
@@ -222,14 +233,18 @@ run_fuzzer() {
 }
 
 # --- the mutant table ----------------------------------------------------------------------
-ids=() files=() origs=() repls=() whats=()
+ids=() files=() origs=() repls=() whats=() malformed=()
 load_table() {
-  local line id k file orig repl what
+  local line id k file orig repl what extra
   while IFS= read -r line || [ -n "$line" ]; do
     case "$line" in ''|'#'*) continue ;; esac
     line=${line//' ||| '/$'\x1f'}
-    IFS=$'\x1f' read -r id k file orig repl what <<<"$line"
-    [ "$k" = "$kind" ] || continue
+    IFS=$'\x1f' read -r id k file orig repl what extra <<<"$line"
+    if [ -z "$what" ] || [ -n "$extra" ] || { [ "$k" != native ] && [ "$k" != wine ]; }; then
+      malformed+=("${id%% *}")
+      continue
+    fi
+    [ "$kind" = any ] || [ "$k" = "$kind" ] || continue
     if [ ${#only[@]} -gt 0 ]; then
       local keep=0 o
       for o in "${only[@]}"; do [ "$o" = "$id" ] && keep=1; done
@@ -237,6 +252,21 @@ load_table() {
     fi
     ids+=("$id"); files+=("$file"); origs+=("$orig"); repls+=("$repl"); whats+=("$what")
   done <"$table"
+}
+
+# Why ORIG cannot be applied to FILE (nothing when it is found exactly once).
+stale_reason() {
+  [ -f "$2" ] || { echo "no such file"; return 0; }
+  local n
+  n=$(ORIG=$1 perl -0777 -ne '
+    BEGIN { $o = $ENV{ORIG}; $o =~ s/<NL>/\n/g; }
+    $n = () = /\Q$o\E/g;
+    END { print $n + 0 }' "$2")
+  case "$n" in
+    1) ;;
+    0) echo "text not found" ;;
+    *) echo "text found $n times" ;;
+  esac
 }
 
 # Replaces the one occurrence of ORIG in FILE by REPL; exit 3 when it is not there exactly once.
@@ -252,9 +282,36 @@ apply_mutant() {
 load_table
 [ ${#ids[@]} -gt 0 ] || { echo "no $kind mutants chosen" >&2; exit 2; }
 
+if [ $check = 1 ]; then
+  stale=()
+  tmp=$(mktemp -d)
+  for i in "${!ids[@]}"; do
+    path=$repo/${files[$i]}
+    if [ -n "$rev" ]; then
+      path=$tmp/file
+      git -C "$repo" show "$rev:${files[$i]}" >"$path" 2>/dev/null || rm -f "$path"
+    fi
+    why=$(stale_reason "${origs[$i]}" "$path")
+    [ -z "$why" ] && continue
+    say "stale ${ids[$i]} ${files[$i]}: $why"
+    stale+=("${ids[$i]}")
+  done
+  rm -rf "$tmp"
+  say "checked ${#ids[@]} records against ${rev:-the working tree}: ${#stale[@]} stale${stale:+ (${stale[*]})}${malformed:+; malformed: ${malformed[*]}}"
+  [ ${#stale[@]} -eq 0 ] && [ ${#malformed[@]} -eq 0 ] && exit 0
+  exit 1
+fi
+
 started=$(date +%s)
 say "mutation check: $kind mutants ($mode), sources ${rev:-of the working tree}, $(date -u '+%F %T') UTC"
 fill_scratch
+[ ${#malformed[@]} -eq 0 ] || say "malformed records (not six fields, or no known kind), skipped: ${malformed[*]}"
+# Stale records are named before the long part, so they can be fixed while it runs.
+stale=()
+for i in "${!ids[@]}"; do
+  [ -z "$(stale_reason "${origs[$i]}" "$src/${files[$i]}")" ] || stale+=("${ids[$i]}")
+done
+[ ${#stale[@]} -eq 0 ] || say "stale records, not run (they fail the run at the end): ${stale[*]}"
 configure || { cat "$work/configure.log"; echo "configure failed" >&2; exit 2; }
 if [ "$kind" = wine ]; then
   trap cleanup EXIT
@@ -281,7 +338,7 @@ if [ "$run_verdict" != passed ]; then
   fi
 fi
 
-declare -A killed_by_file survived_by_file na_by_file error_by_file
+declare -A killed_by_file survived_by_file stale_by_file error_by_file
 results=()
 total_time=0
 run_count=0
@@ -293,12 +350,13 @@ for i in "${!ids[@]}"; do
   target=$src/$file
   backup=$work/original.bak
   verdict="" killer="" secs=0
-  if [ ! -f "$target" ]; then
-    verdict=n/a killer="(no such file)"
+  why=$(stale_reason "${origs[$i]}" "$target")
+  if [ -n "$why" ]; then
+    verdict=stale killer="($why)"
   else
     cp -p "$target" "$backup"
     if ! apply_mutant "${origs[$i]}" "${repls[$i]}" "$target"; then
-      verdict=n/a killer="(text not found once)"
+      verdict=stale killer="(text not found once)"
       cp -p "$backup" "$target"
     else
       t0=$(date +%s)
@@ -339,7 +397,7 @@ for i in "${!ids[@]}"; do
   case "$verdict" in
     killed) killed_by_file[$file]=$(( ${killed_by_file[$file]:-0} + 1 )) ;;
     survived) survived_by_file[$file]=$(( ${survived_by_file[$file]:-0} + 1 )) ;;
-    n/a) na_by_file[$file]=$(( ${na_by_file[$file]:-0} + 1 )) ;;
+    stale) stale_by_file[$file]=$(( ${stale_by_file[$file]:-0} + 1 )) ;;
     build-error) error_by_file[$file]=$(( ${error_by_file[$file]:-0} + 1 )) ;;
   esac
   printf -v line '%-5s %-30s %-12s %-28s %5s  %s' "$id" "$file" "$verdict" "${killer:--}" "$secs" "$what"
@@ -351,11 +409,11 @@ done
 cmake --build "$build" -j2 >"$work/build.log" 2>&1 || say "note: the final rebuild of the restored copy failed"
 
 say ""
-printf -v line '%-30s %7s %9s %5s %12s' file killed survived n/a build-error
+printf -v line '%-30s %7s %9s %5s %12s' file killed survived stale build-error
 say "$line"
 tk=0 ts=0 tn=0 te=0
 for f in $(printf '%s\n' "${files[@]}" | sort -u); do
-  k=${killed_by_file[$f]:-0} s=${survived_by_file[$f]:-0} n=${na_by_file[$f]:-0} e=${error_by_file[$f]:-0}
+  k=${killed_by_file[$f]:-0} s=${survived_by_file[$f]:-0} n=${stale_by_file[$f]:-0} e=${error_by_file[$f]:-0}
   tk=$((tk + k)) ts=$((ts + s)) tn=$((tn + n)) te=$((te + e))
   printf -v line '%-30s %7s %9s %5s %12s' "$f" "$k" "$s" "$n" "$e"
   say "$line"
@@ -363,4 +421,10 @@ done
 printf -v line '%-30s %7s %9s %5s %12s' total "$tk" "$ts" "$tn" "$te"
 say "$line"
 [ $run_count -gt 0 ] && say "mutants run: $run_count, $((total_time / run_count)) s each on average; all: $(( $(date +%s) - started )) s"
-exit 0
+stale=()
+for i in "${!ids[@]}"; do [ "${results[$i]}" = stale ] && stale+=("${ids[$i]}"); done
+[ ${#stale[@]} -eq 0 ] ||
+  say "FAILED: ${#stale[@]} stale records, their text is not in the sources once: ${stale[*]} (tools/mutants.txt)"
+[ ${#malformed[@]} -eq 0 ] || say "FAILED: malformed records: ${malformed[*]} (tools/mutants.txt)"
+[ ${#stale[@]} -eq 0 ] && [ ${#malformed[@]} -eq 0 ] && exit 0
+exit 1

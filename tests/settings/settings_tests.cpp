@@ -11,7 +11,7 @@
 
 #include "file_io.h"
 #include "memory.h"
-#include "settings_store.h"
+#include "settings_internal.h"
 #include "text.h"
 
 #ifdef _WIN32
@@ -40,7 +40,7 @@ std::string Read(const std::filesystem::path& file) {
 }
 
 // Each test works on a Settings.ini in a fresh folder of its own and starts with a closed store.
-class Settings : public ::testing::Test {
+class Settings : public ::testing::TestWithParam<std::uint32_t> {
  public:
   void SetUp() override {
     static int serial = 0;  // in the working folder, the build's own: runs of other builds never meet
@@ -49,7 +49,7 @@ class Settings : public ::testing::Test {
     std::filesystem::create_directories(folder_);
     file_ = folder_ + "/Settings.ini";
     InitSettingsStore();
-    callerCodePage = 1252;  // a Western ANSI program
+    callerCodePage = GetParam();
   }
   void TearDown() override {
     EndSettingsStore();
@@ -64,6 +64,15 @@ class Settings : public ::testing::Test {
   std::string folder_, file_;
 };
 
+// Latin-1 text as the caller hands it in: UTF-8 for a UTF-8 caller.
+std::string Caller(const std::string& latin1) {
+  if (callerCodePage != Utf8Encoding) return latin1;
+  std::string out(latin1.size() * 2, '\0');
+  std::int32_t room = static_cast<std::int32_t>(out.size()), count = static_cast<std::int32_t>(latin1.size());
+  Latin1ToUtf8(reinterpret_cast<std::uint8_t*>(&out[0]), &room, reinterpret_cast<const std::uint8_t*>(latin1.data()), &count);
+  return out.substr(0, static_cast<std::size_t>(room));
+}
+
 // The file as written back after one more key in a last group of its own.
 std::string Normalised(Settings& t, const std::string& bytes) {
   t.Put(bytes);
@@ -74,7 +83,7 @@ std::string Normalised(Settings& t, const std::string& bytes) {
   return t.Get();
 }
 
-TEST_F(Settings, EveryLineIsReadAndWrittenInTheOneLayout) {
+TEST_P(Settings, EveryLineIsReadAndWrittenInTheOneLayout) {
   const std::string plain = "justtext = \r\nnext = 1\r\n";
   const std::pair<std::string, std::string> cases[] = {
       {"  [Note 1]  trailing words\r\nXPos=10\r\n", "[Note 1]\r\nXPos = 10\r\n"},
@@ -91,25 +100,26 @@ TEST_F(Settings, EveryLineIsReadAndWrittenInTheOneLayout) {
   for (const auto& [bytes, layout] : cases) EXPECT_EQ(Normalised(*this, bytes), layout + "[end]\r\nk = 1\r\n") << bytes;
 }
 
-TEST_F(Settings, GroupsAreWalkedInOrderAndFoundByTheFirstOfTheirNameWithAsciiLettersFolded) {
+TEST_P(Settings, GroupsAreWalkedInOrderAndFoundByTheFirstOfTheirNameWithAsciiLettersFolded) {
   Put("k=top\n[A]\nk=a\n[]\n[{]\nk={\n[[]\nk=[\n[\xE9]\nk=\xE9\n[ pad ]\nk=pad\n[@]\nk=@\n[a\0z]\nk=0\n"
       "[Z]\nk=Z\n[a]\nk=second\n"s);
   OpenSettings(File());
   std::vector<std::string> names;
   for (StartGroups(); NextGroup();) names.push_back(CurrentGroupName());
-  EXPECT_EQ(names, (std::vector<std::string>{"A", "", "{", "[", "\xE9", " pad ", "@", "a z", "Z", "a"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"A", "", "{", "[", Caller("\xE9"), " pad ", "@", "a z", "Z", "a"}));
   EXPECT_EQ(ReadKeyString("K", ""), "second");  // the last group stays current
   struct Case { const char* name; int found; const char* k; };
   const Case cases[] = {{"a", 1, "a"}, {"ab", 0, "none"}, {"", 1, "top"}, {"[", 1, "["}, {"{", 1, "{"}, {"z", 1, "Z"},
                         {"\xE9", 1, "\xE9"}, {"\xC9", 0, "none"}, {"pad", 0, "none"}, {" PAD ", 1, "pad"},
                         {"`", 0, "none"}, {nullptr, 1, "top"}, {"@", 1, "@"}, {"A Z", 1, "0"}};
   for (const Case& c : cases) {
-    EXPECT_EQ(SelectGroup(c.name), c.found) << c.name;
-    EXPECT_EQ(ReadKeyString("K", "none"), c.k) << c.name;
+    const std::string name = Caller(c.name ? c.name : "");
+    EXPECT_EQ(SelectGroup(c.name ? name.c_str() : nullptr), c.found) << name;
+    EXPECT_EQ(ReadKeyString("K", "none"), Caller(c.k)) << name;
   }
 }
 
-TEST_F(Settings, ReadingNumbersAndTexts) {
+TEST_P(Settings, ReadingNumbersAndTexts) {
   Put("[g]\nn=  -12abc\ne=\nw=x\nbig=99999999999\nneg=-99999999999\nmin=-2147483648\n"
       "plus=+7\ns=  x \t\nz=a\0b\nafter=1\n"s);
   OpenSettings(File());
@@ -123,7 +133,7 @@ TEST_F(Settings, ReadingNumbersAndTexts) {
               std::make_pair(c.number, std::string(c.text))) << c.key;
 }
 
-TEST_F(Settings, KeysGoBehindTheirGroupAndAGroupGoesWithItsKeysAndCommentsOnly) {
+TEST_P(Settings, KeysGoBehindTheirGroupAndAGroupGoesWithItsKeysAndCommentsOnly) {
   Put("top=1\n[A]\nxpos=1\n; note\nXPos=2\nText=short\n[B]\nText=" + std::string(5000, 'x') + "\n; mine\n[C]\nk=v\n");
   OpenSettings(File());
   SelectGroup("A");
@@ -149,43 +159,103 @@ const std::string mark = "\xEF\xBB\xBF";
 // The group's name is longer than a short string keeps in place, so naming it takes memory.
 const std::string oldFile = "; kept\n[Shopping for the week]\nXPos=100\nText=milk\\neggs\n[Work]\nXPos=5\n";
 
-// One command: open, write a number and the note's text, close; memory may come back after the open.
-bool Cycle(const char* file, const std::string& text, bool memoryComesBack = false) {
+// A command as loading and "Save note" make it: every name read, the note's text read and, only
+// when all was read whole, written back beside a new text; another group removed.
+bool Cycle(const char* file, const std::string& note, const std::string& gone) {
   OpenSettings(file);
-  if (memoryComesBack) FailAllocationsAfter(-1);
-  SelectGroup("Shopping for the week");
+  bool found = false;
+  for (StartGroups(); NextGroup();) found = CurrentGroupName() == note || found;
+  const bool whole = !SettingsReadFailed();
+  SelectGroup(found ? note.c_str() : "");  // as loading selects a name it read
+  const std::string old = ReadKeyString("Text", "");
+  if (!whole || SettingsReadFailed()) return CloseSettings() && false;
   WriteKeyLong("XPos", 100);
-  WriteKeyString("Text", text.c_str());
+  WriteKeyString("Before", old.c_str());
+  WriteKeyString("Text", note.c_str());
+  RemoveGroup(gone.c_str());
   return CloseSettings();
 }
 
-TEST_F(Settings, RunningOutOfMemoryAnywhereLeavesOldOrNewBytes) {
-  std::string before = oldFile;  // more lines than one block of entries holds
-  for (int i = 0; i < 600; ++i) before += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
-  const std::string text(40, 'v');
-  Put(before);
-  ASSERT_TRUE(Cycle(File(), text));
-  const std::string after = Get();
-  enum Failing { ForGood, AtOpenOnly, OnceOnly };
-  for (Failing failing : {ForGood, AtOpenOnly, OnceOnly}) {
-    bool completed = false;
-    for (long n = 0; !completed && n < 1000; ++n) {
-      Put(before);
-      ReleaseSpareEntries();  // so every open allocates its entries afresh
-      EndTextHelpers();       // and the scratch area too
-      FailAllocationsAfter(n, failing == OnceOnly ? 1 : -1);
-      const bool closed = Cycle(File(), text, failing == AtOpenOnly);
-      FailAllocationsAfter(-1);
-      completed = closed && Get() == after;
-      ASSERT_TRUE(completed || Get() == before) << "failing allocation " << n << " in way " << failing;
+// Names and values beyond ASCII and beyond a short string, in the legacy code page, in UTF-8 in a
+// plain file, and in a byte-order-mark file: every single failure and every failure from some
+// allocation on leaves either the whole command's bytes or the old ones.
+TEST_P(Settings, RunningOutOfMemoryAnywhereLeavesOldOrNewBytes) {
+  const std::string note = "Caf\xE9 on the corner", gone = "\xC7" "a va, \xE0 bient\xF4t!";
+  const std::string utf8 = "[Z\xC3\xBCrich in the springtime]\nText=cr\xC3\xA8me br\xC3\xBBl\xC3\xA9" "e, twice\n";
+  std::string legacy = oldFile + "[" + note + "]\nText=cr\xE8me br\xFBl\xE9" "e, twice\n[" + gone + "]\nk=v\n";
+  for (int i = 0; i < 2100; ++i) legacy += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";  // many blocks
+  callerCodePage = Utf8Encoding;  // the byte-order-mark file in UTF-8
+  const std::string marked = mark + utf8 + Caller(legacy);
+  callerCodePage = GetParam();
+  for (const std::string& before : {legacy + utf8, marked}) {
+    Put(before);
+    ASSERT_TRUE(Cycle(File(), Caller(note), Caller(gone)));
+    const std::string after = Get();
+    for (long failures : {-1L, 1L}) {
+      bool reached = true;
+      for (long n = 0; reached; ++n) {
+        Put(before);
+        ReleaseSpareEntries();  // so every open allocates its entries afresh
+        EndTextHelpers();       // and the scratch area too
+        const std::string name = Caller(note), other = Caller(gone);
+        FailAllocationsAfter(n, failures);
+        const bool closed = Cycle(File(), name, other);
+        reached = FailAllocationsAfter(-1) == 0;
+        ASSERT_EQ(Get(), closed ? after : before) << "failing allocation " << n << " of " << failures;
+        ASSERT_TRUE(closed || reached) << "a command with all its memory failed";
+      }
     }
-    EXPECT_TRUE(completed) << "a thousand allocations never let the command through";
   }
-  Put(before);
-  OpenSettings(File());  // a length whose terminator would wrap
-  EXPECT_EQ(PrepareKeyValue("Text", UINT32_MAX), nullptr);
-  EXPECT_FALSE(CloseSettings());
-  EXPECT_EQ(Get(), before);
+  for (std::uint32_t length : {UINT32_MAX, UINT32_MAX - 1, INT32_MAX - 8u}) {  // each makes a line beyond 31 bits
+    Put(oldFile);
+    OpenSettings(File());
+    EXPECT_EQ(PrepareKeyValue("Text", length), nullptr);
+    EXPECT_FALSE(CloseSettings());
+    EXPECT_EQ(Get(), oldFile);
+  }
+}
+
+// One title in both forms, as one portable copy leaves it on Windows with and without UTF-8 as
+// its code page: the UTF-8 form is the title's group; the legacy one is reached only alone.
+TEST_P(Settings, ATitleStoredInBothFormsIsItsUtf8GroupAndTheOtherStaysByteForByte) {
+  if (GetParam() != Utf8Encoding) GTEST_SKIP() << "a caller in the legacy code page has one form only";
+  const std::string legacy = "[caf\xE9]\r\nText = legacy\r\n";
+  Put(legacy + "[Caf\xC3\xA9]\r\nText = utf8\r\n");
+  OpenSettings(File());
+  SelectGroup("Café");
+  EXPECT_EQ(ReadKeyString("Text", ""), "utf8");
+  WriteKeyString("Text", "new");
+  CloseSettings();
+  EXPECT_EQ(Get(), legacy + "[Caf\xC3\xA9]\r\nText = new\r\n");
+  OpenSettings(File());
+  RemoveGroup("café");
+  SelectGroup("café");
+  EXPECT_EQ(ReadKeyString("Text", ""), "legacy");
+  CloseSettings();
+  EXPECT_EQ(Get(), legacy);
+}
+
+// A program without UTF-8 as its code page reads a byte-order-mark file through its own code page;
+// a text that code page cannot hold is a failed read, never an empty or shortened one.
+TEST_P(Settings, AByteOrderMarkFileIsReadAndWrittenThroughTheCallersCodePage) {
+  if (GetParam() == Utf8Encoding) GTEST_SKIP() << "a UTF-8 caller takes the file's texts as they are";
+  Put(mark + "[g]\r\nfits = caf\xC3\xA9\r\nomega = \xCE\xA9\r\ncut = caf\xC3\r\n");
+  struct Case { const char* key; const char* read; bool failed; };
+  const Case cases[] = {{"fits", "caf\xE9", false}, {"omega", "", true}, {"cut", "", true}, {"missing", "d", false}};
+  OpenSettings(File());
+  for (const Case& c : cases) {
+    SelectGroup("g");
+    EXPECT_EQ(ReadKeyString(c.key, "d"), c.read) << c.key;
+    EXPECT_EQ(SettingsReadFailed(), c.failed) << c.key;
+  }
+  WriteKeyString("euro", "5\x80");
+  CloseSettings();
+#ifdef _WIN32
+  const std::string euro = "\xE2\x82\xAC";  // code page 1252's own
+#else
+  const std::string euro = "\xC2\x80";  // natively every legacy code page is Latin-1
+#endif
+  EXPECT_NE(Get().find("euro = 5" + euro + "\r\n"), std::string::npos) << Get();
 }
 
 // What the folder holds beside the file, by content: nothing, once a command is over.
@@ -199,7 +269,7 @@ std::vector<std::string> Neighbours(const std::string& file) {
 
 #ifndef _WIN32
 // Each command runs with a temporary file left beside the file by a crash, which it must never read.
-TEST_F(Settings, APowerCutAfterAnyStepLeavesTheOldFileOrTheNewAndARefusedStepTheOld) {
+TEST_P(Settings, APowerCutAfterAnyStepLeavesTheOldFileOrTheNewAndARefusedStepTheOld) {
   const std::string notes = "; kept\r\n[Shopping for the week]\r\nXPos = 100\r\nText = milk\\neggs\\nbread\r\n[Home]\r\n"
                             "XPos = 5\r\nText = call Anna";  // no line end at the very end
   struct Case { const char* name; std::string before; std::function<void()> change; bool linked = false; };
@@ -283,7 +353,7 @@ std::function<void()> Impose(Condition condition, const std::string& file) {
 #endif
 }
 
-TEST_F(Settings, AFileTheStoreCannotOwnOrReadWholeIsNeverReplacedAndTheCloseSaysWhy) {
+TEST_P(Settings, AFileTheStoreCannotOwnOrReadWholeIsNeverReplacedAndTheCloseSaysWhy) {
   struct Case { Condition condition; const char* name; int opened; std::int32_t read; FileFailure why; };
   const Case cases[] = {{Directory, "a directory of that name", 0, -1, FileFailure::Other},
                         {ReadOnly, "read-only", 1, 100, FileFailure::ReadOnly},
@@ -326,12 +396,15 @@ TEST_F(Settings, AFileTheStoreCannotOwnOrReadWholeIsNeverReplacedAndTheCloseSays
 
 #ifdef _WIN32
 // A swap cut short between its two renames leaves the file under its backup name alone.
-TEST_F(Settings, AFileLeftUnderItsBackupNameAloneIsPutBackAtStart) {
+TEST_P(Settings, AFileLeftUnderItsBackupNameAloneIsPutBackAtStart) {
   Put(oldFile);
   std::filesystem::rename(file_, file_ + ".old");
   FinishInterruptedReplace(File());
   EXPECT_EQ(Get(), oldFile);
 }
 #endif
+
+// A Western ANSI program, and one with UTF-8 as its code page.
+INSTANTIATE_TEST_SUITE_P(Callers, Settings, ::testing::Values(1252u, 65001u));
 
 }  // namespace

@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <tuple>
 
 #include "memory.h"
-#include "random.h"
 #include "text.h"
 #include "text_list.h"
 
@@ -39,7 +37,7 @@ TEST(TextHelpers, ReplaceAll) {
       {nullptr, "a", "b", false, 1, ""}, {"abc", "b", nullptr, false, 1, "ac"}, {"aZbzc", "z", "-", true, 1, "a-b-c"},
       {"aZbzc", "z", "-", false, 1, "aZb-c"}, {"\xC9t\xE9", "\xE9", "e", true, 1, "\xC9te"},  // only ASCII folds
       {"xxxx", "x", "y", false, 3, "xxyy"}, {"xxxx", "x", "y", false, 0, "yyyy"}, {"xx", "x", "y", false, 3, "xx"},
-      {"xx", "x", "y", false, 5, "xx"}};
+      {"xx", "x", "y", false, 5, "xx"}, {"A@[z", "a@[Z", "-", true, 1, "-"}};  // A and Z fold, @ and [ do not
   for (const Case& c : cases)
     EXPECT_EQ(std::string(ReplaceAll(c.source, c.search, c.with, c.ignoreCase, c.start)), c.result)
         << (c.source ? c.source : "(none)") << " / " << c.search << " from " << c.start;
@@ -53,6 +51,7 @@ TEST(Utf8Converters, StopWhereACharacterDoesNotFitOrCannotBeOneByte) {
       {true, "\xF0\x80\x83\xA9", 16, "", -2, 0}, {true, "p\xC1\x9D", 16, "p", -2, 1}, {true, "\xC0\x80", 16, "", -2, 0}, {true, "ab\xC3", 16, "ab", 0, 2}, {true, "\xE2\x82", 16, "", 0, 0},
       {true, "\x80", 16, "", -2, 0}, {true, "\xF8\x80", 16, "", -2, 0}, {true, "\xC3\x41", 16, "", -2, 0},
       {true, "\xC3\xC3", 16, "", -2, 0}, {true, "abc", 2, "ab", 0, 2}, {true, "a\xC3\xA9", 1, "a", 0, 1},
+      {true, {"\x7F\0", 2}, 16, {"\x7F\0", 2}, 0, 2},  // both ends of the one-byte range
       {false, "A\x7F\x80\xE9\xFF", 16, "A\x7F\xC2\x80\xC3\xA9\xC3\xBF", 0, 5},
       {false, "A\x7F\x80\xE9\xFF", 3, "A\x7F", 0, 2}, {false, "A\x7F\x80\xE9\xFF", 4, "A\x7F\xC2\x80", 0, 3}};
   for (const Case& c : cases) {
@@ -64,7 +63,9 @@ TEST(Utf8Converters, StopWhereACharacterDoesNotFitOrCannotBeOneByte) {
               std::make_tuple(c.output, c.status, c.consumed)) << c.input << " into " << c.room;
   }
   for (auto [text, valid] : {std::pair<std::string, bool>{"\xF4\x8F\xBF\xBF \xE2\x9C\x93", true}, {"\xC0\xAE", false},
-                             {"\xED\xA0\xBF" /* surrogate */, false}, {"\xF4\x90\x80\x80", false}, {"ab\xE2\x82", false}})
+                             {"\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xEF\xBF\xBF\xF0\x90\x80\x80", true},
+                             {"\xBF\x80", false}, {"\xC1\xBF", false}, {"\xE0\x9F\xBF", false}, {"\xF0\x8F\xBF\xBF", false},
+                             {"\xED\xA0\x80", false}, {"\xED\xBF\xBF", false}, {"\xF4\x90\x80\x80", false}, {"ab\xE2\x82", false}})
     EXPECT_EQ(IsUtf8(text.data(), text.size()), valid) << text;
 }
 
@@ -98,13 +99,6 @@ TEST(TextListTest, CursorRules) {
       {"iiiraax", "AC A 1 2 C"}, {"iiirax", "BC  0 2 C"}, {"iiirak", "BC B 1 2 C"}, {"iiix", "AB B 2 2 B"},
       {"ixi", "B B 1 1 B"}, {"iirx", "AB  0 2 B"}, {"iiiei", "D D 1 1 D"}, {"iin", "  0 0 -"}};
   for (const auto& [operations, state] : cases) EXPECT_EQ(AfterOperations(operations), state) << operations;
-}
-
-// A new note's place: both ends of the range and nothing beyond.
-TEST(RandomTest, RangeEnds) {
-  std::set<std::int32_t> seen;
-  for (int i = 0; i < 20000; ++i) seen.insert(RandomUpTo(800));
-  EXPECT_EQ(std::make_pair(*seen.begin(), *seen.rbegin()), std::make_pair(0, 800));
 }
 
 }  // namespace
