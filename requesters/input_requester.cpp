@@ -4,6 +4,7 @@
 
 #include "memory.h"
 #include "modality.h"
+#include "system_library.h"
 
 namespace {
 
@@ -82,22 +83,18 @@ void RegisterRequesterClass() {
   RegisterClassExA(&windowClass);  // still registered from an earlier call: that one serves
 }
 
-// Unicode controls, so that typed characters arrive whole; their texts go through the ANSI calls.
-HWND AddControl(HWND dialog, const wchar_t* className, const char* text, DWORD style,
+HWND AddControl(HWND dialog, const char* className, const char* text, DWORD style,
                 DWORD extendedStyle, RECT place, int id) {
-  HWND control = CreateWindowExW(extendedStyle, className, nullptr, style, place.left, place.top,
-                                 place.right, place.bottom, dialog,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 GetModuleHandleA(nullptr), nullptr);
-  if (text) SetWindowTextA(control, text);
+  HWND control = CreateSystemControl(extendedStyle, className, text, style, place.left, place.top,
+                                     place.right, place.bottom, dialog, id);
   SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(requester.dialogFont), TRUE);
   return control;
 }
 
 void AddControls(HWND dialog, const char* prompt, const char* defaultText) {
-  AddControl(dialog, L"STATIC", prompt, WS_CHILD | WS_VISIBLE | SS_SIMPLE, 0,
+  AddControl(dialog, "STATIC", prompt, WS_CHILD | WS_VISIBLE | SS_SIMPLE, 0,
                                 RECT{10, 10, 280, 22}, 0);
-  requester.field = AddControl(dialog, L"EDIT", nullptr,
+  requester.field = AddControl(dialog, "EDIT", nullptr,
                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
                                WS_EX_CLIENTEDGE, RECT{10, 32, 275, 21}, FieldId);
   SetFocus(requester.field);
@@ -106,7 +103,7 @@ void AddControls(HWND dialog, const char* prompt, const char* defaultText) {
     const int end = GetWindowTextLengthW(requester.field);
     SendMessageA(requester.field, EM_SETSEL, end, end);
   }
-  AddControl(dialog, L"BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
+  AddControl(dialog, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
              RECT{110, 67, 80, 25}, OkCommand);
 }
 
@@ -122,7 +119,7 @@ void RunRequesterLoop(HWND dialog) {
   BringWindowToTop(dialog);
   MSG message{};
   BOOL got = TRUE;
-  // In UTF-16, as the main loop: the field is a Unicode control.
+  // In UTF-16, as the main loop: a Unicode field then gets typed characters whole.
   while (!requester.done && (got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
     if (keys && TranslateAcceleratorW(dialog, keys, &message)) continue;
     TranslateMessage(&message);

@@ -61,7 +61,7 @@ std::int32_t TakeDeferredEvent() {
 }
 
 // Messages are taken and dispatched in UTF-16: a character typed into a Unicode control (the
-// edit areas, the title field) then reaches it whole, whatever the keyboard's code page.
+// edit areas and the title field, where the code page is UTF-8) then reaches it whole.
 bool TakeMessage(MSG* message, std::int32_t timeoutMs) {
   if (timeoutMs == -1) {
     GetMessageW(message, nullptr, 0, 0);  // a quit message is reported like any other

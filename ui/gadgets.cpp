@@ -53,7 +53,7 @@ GadgetState gadgetState;
 ObjectTable* gadgetTable;
 BrushUse* brushes;
 CRITICAL_SECTION brushLock;
-const wchar_t* richEditClass;
+const char* richEditClass;
 WNDPROC richEditProcedure;  // shared by every edit area
 
 GadgetRecord* FindGadget(ObjectNumber number) {
@@ -161,13 +161,23 @@ void InsertEditorLine(GadgetRecord* record, int position, const char* text) {
 const GadgetClass textGadgetClass{TextColourHook, ReleaseBackBrush, nullptr, nullptr, SetTextGadgetColour};
 const GadgetClass editorGadgetClass{nullptr, nullptr, SetEditorText, InsertEditorLine, SetEditorColour};
 
+// The procedures of this layer take the controls' own flavour and are set and called through its
+// calls: an ANSI one in front of a Unicode control would narrow every typed character, and one
+// called through the other flavour's call would get its texts unconverted.
 WNDPROC ClassProcedure(HWND control) {
-  return reinterpret_cast<WNDPROC>(GetClassLongPtrW(control, GCLP_WNDPROC));
+  return reinterpret_cast<WNDPROC>((Utf8Process() ? GetClassLongPtrW : GetClassLongPtrA)(control, GCLP_WNDPROC));
 }
 
-// Every gadget: frees its entry when the platform destroys the control. The procedures of this
-// layer's controls are Unicode ones, as the controls are: an ANSI one in between would narrow
-// every typed character to a code page.
+WNDPROC Subclass(HWND control, WNDPROC procedure) {
+  auto set = Utf8Process() ? SetWindowLongPtrW : SetWindowLongPtrA;
+  return reinterpret_cast<WNDPROC>(set(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+}
+
+LRESULT CallPrevious(WNDPROC previous, HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+  return (Utf8Process() ? CallWindowProcW : CallWindowProcA)(previous, control, message, wParam, lParam);
+}
+
+// Every gadget: frees its entry when the platform destroys the control.
 LRESULT CALLBACK GadgetProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
   GadgetRecord* record = RecordOf(control);
   WNDPROC previous = record ? record->previousProcedure : ClassProcedure(control);
@@ -177,12 +187,12 @@ LRESULT CALLBACK GadgetProcedure(HWND control, UINT message, WPARAM wParam, LPAR
     RemovePropA(control, GadgetNumberProperty);
     ReleaseEntry(gadgetTable, number);
   }
-  return CallWindowProcW(previous, control, message, wParam, lParam);
+  return CallPrevious(previous, control, message, wParam, lParam);
 }
 
 // Edit areas: a new font would reset the text colour, so it is put back.
 LRESULT CALLBACK EditorProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
-  LRESULT result = CallWindowProcW(richEditProcedure, control, message, wParam, lParam);
+  LRESULT result = CallPrevious(richEditProcedure, control, message, wParam, lParam);
   if (message != WM_SETFONT) return result;
   if (GadgetRecord* record = RecordOf(control)) SetEditorColour(record, FrontColour, record->frontColour);
   return 0;
@@ -190,15 +200,6 @@ LRESULT CALLBACK EditorProcedure(HWND control, UINT message, WPARAM wParam, LPAR
 
 void DestroyGadget(ObjectNumber number) {
   if (GadgetRecord* record = FindGadget(number)) DestroyWindow(record->handle);
-}
-
-// A Unicode control whose text goes through the ANSI call, in the process's code page.
-HWND CreateControl(DWORD extendedStyle, const wchar_t* className, const char* text, DWORD style, int x, int y,
-                   int width, int height) {
-  HWND control = CreateWindowExW(extendedStyle, className, nullptr, style, x, y, width, height, gadgetState.hostWindow,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(-1)), GetModuleHandleA(nullptr), nullptr);
-  if (control && text) SetWindowTextA(control, text);
-  return control;
 }
 
 HWND ClaimAndBind(ObjectNumber number, HWND control, const GadgetClass* gadgetClass) {
@@ -212,8 +213,7 @@ HWND ClaimAndBind(ObjectNumber number, HWND control, const GadgetClass* gadgetCl
   *record = GadgetRecord{control, gadgetClass, nullptr, -1, -1, nullptr, 0};
   SetWindowLongPtrA(control, GWLP_ID, number);
   SetPropA(control, GadgetNumberProperty, reinterpret_cast<HANDLE>(number));
-  record->previousProcedure = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GadgetProcedure)));
+  record->previousProcedure = Subclass(control, GadgetProcedure);
   SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(gadgetState.defaultFont), TRUE);
   return listed ? reinterpret_cast<HWND>(record) : control;
 }
@@ -221,11 +221,11 @@ HWND ClaimAndBind(ObjectNumber number, HWND control, const GadgetClass* gadgetCl
 void LoadRichEdit() {
   if (richEditClass) return;
   if (LoadSystemLibrary("RICHED20.DLL")) {
-    richEditClass = L"RichEdit20W";
+    richEditClass = Utf8Process() ? "RichEdit20W" : "RichEdit20A";
     return;
   }
   LoadSystemLibrary("RICHED32.DLL");  // without either, creating the control fails
-  richEditClass = L"RichEdit";
+  richEditClass = "RichEdit";
 }
 
 }  // namespace
@@ -247,8 +247,8 @@ HWND SetGadgetHost(HWND window) {
 HWND NewTextGadget(ObjectNumber number, int x, int y, int width, int height, const char* text,
                    std::uint32_t flags) {
   DWORD extendedStyle = (flags & ClientEdgeFlag) ? WS_EX_CLIENTEDGE : 0;
-  HWND control = CreateControl(extendedStyle, L"Static", text, flags | WS_CHILD | WS_VISIBLE | WS_GROUP,
-                               x, y, width, height);
+  HWND control = CreateSystemControl(extendedStyle, "Static", text, flags | WS_CHILD | WS_VISIBLE | WS_GROUP, x, y,
+                                    width, height, gadgetState.hostWindow, -1);
   return control ? ClaimAndBind(number, control, &textGadgetClass) : nullptr;
 }
 
@@ -256,11 +256,11 @@ HWND NewEditorGadget(ObjectNumber number, int x, int y, int width, int height) {
   LoadRichEdit();
   DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | ES_WANTRETURN | ES_NOHIDESEL |
                 ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_MULTILINE;
-  HWND control = CreateControl(WS_EX_CLIENTEDGE, richEditClass, nullptr, style, x, y, width, height);
+  HWND control = CreateSystemControl(WS_EX_CLIENTEDGE, richEditClass, nullptr, style, x, y, width, height,
+                                    gadgetState.hostWindow, -1);
   if (!control) return nullptr;
   SendMessageA(control, EM_EXLIMITTEXT, 0, WholeTextLimit);
-  richEditProcedure = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditorProcedure)));
+  richEditProcedure = Subclass(control, EditorProcedure);
   DrainMessages();
   return ClaimAndBind(number, control, &editorGadgetClass);
 }

@@ -2,9 +2,18 @@
 
 #include <cstring>
 
+#include "text.h"
+
 namespace {
 
 bool searchRestricted;
+
+// In front of a control whose class is a Unicode one even when made by the ANSI call (the common
+// controls' are): what it is sent then passes through the code page, as for an ANSI control.
+LRESULT CALLBACK NarrowingProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto classProcedure = reinterpret_cast<WNDPROC>(GetClassLongPtrA(control, GCLP_WNDPROC));
+  return CallWindowProcA(classProcedure, control, message, wParam, lParam);
+}
 
 }  // namespace
 
@@ -31,4 +40,27 @@ bool SystemFilePath(const char* name, char* path, UINT size) {
   path[length] = '\\';
   std::strcpy(path + length + 1, name);
   return true;
+}
+
+bool Utf8Process() { return ActiveCodePage() == CP_UTF8; }
+
+HWND CreateSystemControl(DWORD extendedStyle, const char* className, const char* text, DWORD style, int x, int y,
+                         int width, int height, HWND parent, INT_PTR id) {
+  auto menu = reinterpret_cast<HMENU>(id);
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  HWND control;
+  if (Utf8Process()) {
+    wchar_t wideName[32] = {};
+    for (int i = 0; className[i] && i < 31; ++i) wideName[i] = static_cast<unsigned char>(className[i]);
+    control = CreateWindowExW(extendedStyle, wideName, nullptr, style, x, y, width, height, parent, menu, instance,
+                              nullptr);
+  } else {
+    control = CreateWindowExA(extendedStyle, className, nullptr, style, x, y, width, height, parent, menu, instance,
+                              nullptr);
+    if (control && IsWindowUnicode(control)) {
+      SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NarrowingProcedure));
+    }
+  }
+  if (control && text) SetWindowTextA(control, text);
+  return control;
 }

@@ -11,3 +11,13 @@ void RestrictLibrarySearch();
 HMODULE LoadSystemLibrary(const char* name);
 // The full path of a file of the system folder; false when it does not fit `size` bytes.
 bool SystemFilePath(const char* name, char* path, UINT size);
+
+// Whether the process's ANSI code page is UTF-8 (the manifest's setting, honoured from Windows 10
+// version 1903). Only then are the system's Unicode controls used: elsewhere the ANSI calls would
+// store a character such a control shows whole as something else, while an ANSI control shows it
+// at once as it will be stored.
+bool Utf8Process();
+// A child control of a system class (an ASCII name), Unicode or ANSI as Utf8Process says; its
+// text, when given, goes through the ANSI call.
+HWND CreateSystemControl(DWORD extendedStyle, const char* className, const char* text, DWORD style, int x, int y,
+                         int width, int height, HWND parent, INT_PTR id);

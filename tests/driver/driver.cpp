@@ -114,14 +114,14 @@ HWND WaitForWindow(DWORD process, const char* className, int timeoutMs) {
 
 HWND ChildOf(HWND parent, const char* className) { return FindWindowExA(parent, nullptr, className, nullptr); }
 
-std::string TextOf(HWND window) {
+std::string TextOf(HWND window, UINT page) {
   DWORD_PTR length = 0, got = 0;
   if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length)) return "";
   std::wstring text(length + 1, L'\0');
   SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(&text[0]), SMTO_NORMAL, 5000, &got);
-  std::string utf8(length * 3, '\0');
-  utf8.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), std::min(got, length), &utf8[0], utf8.size(), nullptr, nullptr));
-  return utf8;
+  std::string out(length * 3, '\0');
+  out.resize(WideCharToMultiByte(page, 0, text.data(), std::min(got, length), &out[0], out.size(), nullptr, nullptr));
+  return out;
 }
 
 void PostCommand(HWND window, int item) { PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(item), 0); }
@@ -142,7 +142,7 @@ bool AnswerTitle(HWND requester, const char* title) {
   if (!WaitUntil([&] { return (field = ChildOf(requester, "Edit")) != nullptr; })) return false;
   const std::string text = title ? title : "";
   // The field takes no control characters from the keyboard; such a title is put in whole.
-  if (std::any_of(text.begin(), text.end(), [](unsigned char c) { return c < ' '; })) {
+  if (std::any_of(text.begin(), text.end(), [](unsigned char c) { return c < ' ' || c == 0x7F; })) {
     Send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title));
   } else {
     TypeText(field, text);

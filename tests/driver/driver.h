@@ -27,7 +27,7 @@ bool RunOnHost(const std::string& command, int timeoutMs = 15000);
 std::vector<HWND> ProcessWindows(DWORD process, const char* className);
 HWND WaitForWindow(DWORD process, const char* className, int timeoutMs = 10000);
 HWND ChildOf(HWND parent, const char* className);
-std::string TextOf(HWND window);  // in UTF-8
+std::string TextOf(HWND window, UINT page = CP_UTF8);  // in UTF-8 unless another code page is asked for
 
 // Input as the platform posts it: a chosen menu item, characters (UTF-8; a WM_CHAR per UTF-16 unit), a key.
 void PostCommand(HWND window, int item);

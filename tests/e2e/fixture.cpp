@@ -1,5 +1,7 @@
 #include "fixture.h"
 
+#include <cstring>
+
 void E2eTest::TearDown() {
   DWORD code = 0;
   if (app.process.hProcess && !ExitApp(app, ExitItem, &code)) {
@@ -15,8 +17,8 @@ void E2eTest::Launch(const char* settings, int lastNote) {
 }
 
 void E2eTest::Start(int lastNote) {
-  LeaveWindowsUnmanaged("Tackpad.exe");
-  ASSERT_TRUE(StartApp(TACKPAD_EXE, dir, "WindowClass_1000", app)) << "Tackpad did not start";
+  LeaveWindowsUnmanaged(std::strrchr(exe, '\\') + 1);
+  ASSERT_TRUE(StartApp(exe, dir, "WindowClass_1000", app)) << "Tackpad did not start";
   if (lastNote < 0) return;
   ASSERT_TRUE(WaitUntil([&] { return lastNote == 0 || Note(lastNote); }, 20000)) << "note " << lastNote;
   // Loading holds the file against writers until it is done.

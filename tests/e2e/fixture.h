@@ -17,7 +17,7 @@ class E2eTest : public ::testing::Test {
   void TearDown() override;
   // A fresh folder where "Settings.ini" holds `settings` (no file when null), then Start.
   void Launch(const char* settings, int lastNote = -1);
-  // Starts the program in `dir`. Unless `lastNote` is negative, waits until that note (if any) is
+  // Starts `exe` in `dir`. Unless `lastNote` is negative, waits until that note (if any) is
   // there, loading has let go of the file, and the loop takes events.
   void Start(int lastNote = -1);
   // "Exit", which must end the program with code 0.
@@ -35,9 +35,10 @@ class E2eTest : public ::testing::Test {
 
   HWND Note(int number) const;
   HWND TitleStrip(int number) const { return ChildOf(Note(number), "Static"); }
-  HWND EditArea(int number) const { return ChildOf(Note(number), "RichEdit20W"); }
+  HWND EditArea(int n) const { HWND w = ChildOf(Note(n), "RichEdit20W"); return w ? w : ChildOf(Note(n), "RichEdit20A"); }
   HWND Dialog(const char* className) const { return WaitForWindow(app.process.dwProcessId, className); }
 
+  const char* exe = TACKPAD_EXE;
   Place dir;
   RunningApp app;
 };

@@ -41,9 +41,7 @@ TEST_F(Program, AboutTheTrayIconsDoubleClickAndRightClickAndExit) {
                              "Text = Welcome to Tackpad!", "Font = Comic Sans MS", "FontSize = 14",
                              "FontStyle = 768", "FrontColor = 0", "BkgColor = 8252912", "Hidden = 0", "OnTop = 1",
                              "Alpha = 0", "Rollup = 0"}));
-  EXPECT_EQ(place.right - place.left, 258);
   EXPECT_TRUE(IsWindowVisible(note) && Topmost(note));
-  EXPECT_EQ(TextOf(TitleStrip(2)), "Shopping");
   EXPECT_EQ(TextOf(EditArea(2)), "Welcome to Tackpad!");
 
   // The shell reports a press, then a release: the menu comes with the release only.
