@@ -1,26 +1,19 @@
 // Opens arbitrary bytes as the settings file, reads every group's name against a conversion of
-// its own, removes a group and writes a text as the input's last bytes choose. Read
-// back, the document must be what a model of the two commands makes of it, the text as written
+// its own, selects a group, removes one and writes a text as the input's last bytes choose. Read
+// back, the document must be what a model of the commands makes of it, the text as written
 // less its blanks at both ends, and a second write-back must give the same bytes. The same
 // commands with one allocation failing must leave the file with the same new bytes or its old ones.
+#include <clocale>
 #include <cstdint>
+#include <cwchar>
 #include <cstdlib>
 #include <fstream>
-#include <new>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "memory.h"
 #include "settings_internal.h"
-
-void* operator new(std::size_t size) {
-  if (void* block = AllocateBytes(size)) return block;
-  throw std::bad_alloc();
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return AllocateBytes(size); }
-void operator delete(void* block) noexcept { ReleaseBytes(block); }
-void operator delete(void* block, std::size_t) noexcept { ReleaseBytes(block); }
 
 namespace {
 
@@ -45,25 +38,18 @@ std::string Widened(const std::string& latin1) {
   return out;
 }
 
-// Strict UTF-8 read as Latin-1: 0 when it all fits, 1 when it holds a character beyond U+00FF,
-// -1 when it is no UTF-8.
+// Strict UTF-8, by the C library's decoder, read as Latin-1: 0 when it all fits, 1 when it holds a
+// character beyond U+00FF, -1 when it is no UTF-8.
 int Decoded(const std::string& utf8, std::string& out) {
-  out.clear();
+  std::mbstate_t state{};
   int form = 0;
-  for (std::size_t i = 0; i < utf8.size();) {
-    const unsigned lead = static_cast<unsigned char>(utf8[i]);
-    const int more = lead < 0x80 ? 0 : lead >= 0xC2 && lead < 0xE0 ? 1 : lead >= 0xE0 && lead < 0xF0 ? 2 : lead >= 0xF0 && lead < 0xF5 ? 3 : -1;
-    if (more < 0 || utf8.size() - i <= static_cast<std::size_t>(more)) return -1;
-    std::uint32_t value = more ? lead & (0x3Fu >> more) : lead;
-    for (int k = 1; k <= more; ++k) {
-      if ((utf8[i + k] & 0xC0) != 0x80) return -1;
-      value = value << 6 | (utf8[i + k] & 0x3F);
-    }
-    if ((more == 2 && value < 0x800) || (more == 3 && (value < 0x10000 || value > 0x10FFFF)) || (value >= 0xD800 && value <= 0xDFFF))
-      return -1;
-    if (value > 0xFF) form = 1;
-    out += static_cast<char>(value);
-    i += static_cast<std::size_t>(more) + 1;
+  out.clear();
+  for (std::size_t i = 0, n; i < utf8.size(); i += n ? n : 1) {
+    wchar_t c = 0;
+    n = std::mbrtowc(&c, &utf8[i], utf8.size() - i, &state);
+    if (n > utf8.size() || c > 0x10FFFF) return -1;  // the library's no-UTF-8 results are huge
+    form = c > 0xFF ? 1 : form;
+    out += static_cast<char>(c);
   }
   return form;
 }
@@ -123,14 +109,20 @@ std::size_t BodyEnd(const std::vector<Line>& lines, std::size_t from) {
   return from;
 }
 
-// What removing a group and writing one key into another makes of the document.
+// What selecting a group, removing one (the selected one too: then the top level is current) and
+// writing one key makes of the document.
 std::vector<Line> Model(std::vector<Line> lines, const std::string& removed, const std::string& written,
                         const std::string& key, const std::string& value) {
-  std::size_t gone = GroupOf(lines, removed);
-  if (gone < lines.size()) lines.erase(lines.begin() + gone, lines.begin() + BodyEnd(lines, gone + 1));
-  std::size_t group = written.empty() ? 0 : GroupOf(lines, written), start = group + !written.empty();
-  if (!written.empty() && group == lines.size()) lines.push_back({GroupEntry, Stored(written), ""}), start = lines.size();
-  std::size_t end = BodyEnd(lines, start), at = start;
+  const std::size_t top = std::string::npos, gone = GroupOf(lines, removed);
+  std::size_t group = written.empty() ? top : GroupOf(lines, written);  // lines.size(): still to be made
+  if (gone < lines.size()) {
+    const std::size_t end = BodyEnd(lines, gone + 1);
+    lines.erase(lines.begin() + gone, lines.begin() + end);
+    group = group == gone ? top : group != top && group > gone ? group - (end - gone) : group;
+  }
+  if (group == lines.size()) lines.push_back({GroupEntry, Stored(written), ""});
+  const std::size_t start = group == top ? 0 : group + 1, end = BodyEnd(lines, start);
+  std::size_t at = start;
   while (at < end && !(lines[at].kind == KeyEntry && Folded(lines[at].text) == Folded(key))) ++at;
   const std::size_t blanks = value.find_first_not_of(" \t");  // the reader skips them
   const Line line{KeyEntry, key, value.substr(blanks == std::string::npos ? value.size() : blanks)};
@@ -140,8 +132,9 @@ std::vector<Line> Model(std::vector<Line> lines, const std::string& removed, con
 }
 
 bool Commands(const std::string& removed, const std::string& written, const char* key, const std::string& text) {
-  RemoveGroup(removed.c_str());
   SelectGroup(written.c_str());
+  RemoveGroup(removed.c_str());
+  WriteKeyString(key, "");  // the room for the text then grows
   WriteKeyString(key, text.c_str());
   return CloseSettings();
 }
@@ -149,7 +142,8 @@ bool Commands(const std::string& removed, const std::string& written, const char
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool started = (InitSettingsStore(), std::atexit(EndSettingsStore) == 0);  // storage kept between runs
+  static const bool started =  // storage kept between runs
+      (InitSettingsStore(), std::setlocale(LC_CTYPE, "C.UTF-8"), std::atexit(EndSettingsStore) == 0);
   PutFile(data, size);
   utf8Caller = size & 1;
   callerCodePage = utf8Caller ? 65001 : 1252;
@@ -177,13 +171,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (utf8Caller) core = Widened(core);  // a UTF-8 program hands in nothing else
   const std::string pad = std::string(extra & 1 ? " " : "") + (extra & 2 ? "\t" : "");
   const std::string text = pad + core + pad;
+  if (SelectGroup(written.c_str()) == 0 && ReadKeyString(key, "-") != "-") std::abort();  // a missing group holds nothing
   const std::vector<Line> model = Model(before, removed, written, key, Stored(text));
   if (!started || !Commands(removed, written, key, text)) std::abort();
   const std::string first = GetFile();
 
   OpenSettings(fileName);
   if (!(Document() == model)) std::abort();  // an entry was lost, moved, changed or put in the wrong group
-  SelectGroup(written.c_str());
+  const std::size_t selected = GroupOf(before, written);  // when removed, the text went to the top level
+  SelectGroup(selected < before.size() && selected == GroupOf(before, removed) ? "" : written.c_str());
   if (ReadKeyString(key, "") != core) std::abort();
   WriteKeyString(key, text.c_str());
   if (!CloseSettings() || GetFile() != first) std::abort();  // the layout is a fixed point

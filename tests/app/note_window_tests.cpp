@@ -15,6 +15,7 @@
 #include "menus.h"
 #include "note.h"
 #include "note_rules.h"
+#include "settings_internal.h"
 #include "startup.h"
 #include "window_layer.h"
 
@@ -138,7 +139,7 @@ TEST_F(NoteWindows, NoteNumbersPassOverTheOwnerWindowAndHideAllChangesEveryWindo
 }
 
 // A text the program could not fetch (no memory for it) is never stored as an empty one.
-TEST_F(NoteWindows, SaveNoteWritesNothingForATextItCouldNotFetch) {
+TEST_F(NoteWindows, SaveNoteWritesNothingForATextItCouldNotFetchAndLoadingNothingItCouldNotRead) {
   const std::string file = CrLfLines({"[Kept]", "Size = 258", "Text = stored"});
   std::string text, stored;  // beyond what the scratch area holds, so fetching it takes memory
   while (text.size() < 20000) text += "a line of its own\r\n", stored += "a line of its own\\n";
@@ -155,6 +156,11 @@ TEST_F(NoteWindows, SaveNoteWritesNothingForATextItCouldNotFetch) {
     ASSERT_TRUE(ReadBytes("Settings.ini", written));
     EXPECT_EQ(written.find("Text = " + (memory ? stored : "stored") + "\r\n"), file.find("Text"));
   }
+  // Nor is a note loaded whose text the program's code page cannot hold: built empty, it would be.
+  callerCodePage = 1252;
+  WriteBytes("Settings.ini", "\xEF\xBB\xBF\r\n" + CrLfLines({"[Greek]", "Text = \xCE\xA9"}));
+  LoadNotes();
+  EXPECT_EQ(NoteCounter, 1);
 }
 
 }  // namespace

@@ -156,7 +156,7 @@ TEST_F(NoteCommands, GroupsLoadAsNotesOneThreeFiveAndEachCommandChangesItsWindow
     int note;
   };
   for (const Title& c : {Title{"  Shopping\t", "Shopping", 9}, Title{"SHOPPING", "SHOPPING (2)", 11},
-                         Title{"bare", "bare (2)", 13}, Title{"a]b\tc", "a)b c", 15}}) {
+                         Title{"bare", "bare (2)", 13}, Title{"a]b\tc", "a)b c", 15}, Title{"Shop\x7F", "Shop", 17}}) {
     NewNote(c.typed);
     const std::string file = Changed(expected);
     EXPECT_NE(file.find(std::string("\r\n[") + c.title + "]\r\nXPos"), std::string::npos) << c.typed;

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <tuple>
 
 #include "memory.h"
+#include "random.h"
 #include "text.h"
 #include "text_list.h"
 
@@ -99,6 +101,13 @@ TEST(TextListTest, CursorRules) {
       {"iiiraax", "AC A 1 2 C"}, {"iiirax", "BC  0 2 C"}, {"iiirak", "BC B 1 2 C"}, {"iiix", "AB B 2 2 B"},
       {"ixi", "B B 1 1 B"}, {"iirx", "AB  0 2 B"}, {"iiiei", "D D 1 1 D"}, {"iin", "  0 0 -"}};
   for (const auto& [operations, state] : cases) EXPECT_EQ(AfterOperations(operations), state) << operations;
+}
+
+// A new note's place: both ends of the range and nothing beyond.
+TEST(RandomTest, RangeEnds) {
+  std::set<std::int32_t> seen;
+  for (int i = 0; i < 20000; ++i) seen.insert(RandomUpTo(800));
+  EXPECT_EQ(std::make_pair(*seen.begin(), *seen.rbegin()), std::make_pair(0, 800));
 }
 
 }  // namespace

@@ -69,20 +69,6 @@ TEST_F(LayerTest, WindowsGadgetsAndBrushesAreFreedOnceHoweverTheyEnd) {
   EXPECT_NE(NewWindow(25, 0, 0, 50, 50, "", Hidden, nullptr), nullptr);
 }
 
-TEST_F(LayerTest, MenusNestAtMost64DeepAndAreFreedOnceWhenReplacedOrDiscarded) {
-  HMENU menu = NewPopupMenu(73);
-  for (int level = 0; level < 65; ++level) BeginSubmenu("deeper");  // the 65th is refused
-  AddMenuItem(9, "deepest");
-  HMENU at = menu;
-  for (int level = 0; level < 64; ++level) at = GetSubMenu(at, 0);
-  EXPECT_EQ(GetMenuItemID(at, 0), 9u);
-  HMENU replacement = NewPopupMenu(73);
-  EXPECT_FALSE(IsMenu(menu) || IsMenu(at));
-  DiscardMenu(73);
-  DiscardMenu(73);
-  EXPECT_FALSE(IsMenu(replacement));
-}
-
 // Creating an edit area drains the queue: a command drained so must not come back later; nor may
 // a kind made inside a nested loop that no one took stand in for the next press. A WM_NOTIFY
 // without its record, which any process can send, is no crash.
