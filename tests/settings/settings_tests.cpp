@@ -126,6 +126,7 @@ bool Cycle(const char* file, const std::string& note, const std::string& gone) {
   SelectGroup(found ? note.c_str() : "");  // as loading selects a name it read
   const std::string old = ReadKeyString("Text", "");
   if (!whole || SettingsReadFailed()) return CloseSettings() && false;
+  SelectGroup(note.c_str());  // as a command selects its note's group
   WriteKeyLong("XPos", 100);
   WriteKeyString("Before", old.c_str());
   WriteKeyString("Text", note.c_str());
