@@ -42,7 +42,11 @@ bool SystemFilePath(const char* name, char* path, UINT size) {
   return true;
 }
 
-bool Utf8Process() { return ActiveCodePage() == CP_UTF8; }
+// The code page is the process's for good: asked once, not on every message a control is passed.
+bool Utf8Process() {
+  static const bool utf8 = ActiveCodePage() == CP_UTF8;
+  return utf8;
+}
 
 HWND CreateSystemControl(DWORD extendedStyle, const char* className, const char* text, DWORD style, int x, int y,
                          int width, int height, HWND parent, INT_PTR id) {

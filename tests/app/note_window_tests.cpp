@@ -17,6 +17,7 @@
 #include "note_rules.h"
 #include "settings_internal.h"
 #include "startup.h"
+#include "text.h"
 #include "window_layer.h"
 
 namespace {
@@ -161,6 +162,7 @@ TEST_F(NoteWindows, SaveNoteWritesNothingForATextItCouldNotFetchAndLoadingNothin
   WriteBytes("Settings.ini", "\xEF\xBB\xBF\r\n" + CrLfLines({"[Greek]", "Text = \xCE\xA9"}));
   LoadNotes();
   EXPECT_EQ(NoteCounter, 1);
+  callerCodePage = ActiveCodePage();
 }
 
 }  // namespace
