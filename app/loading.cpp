@@ -20,7 +20,8 @@ bool ReadNote(const std::string& groupName, Note& note) {
   note.yPos = ReadKeyLong("YPos", 0);
   note.size = ReadKeyLong("Size", 0);
   note.title = ShownNoteTitle(groupName, ReadKeyString("Title", ""));
-  note.text = DecodeNoteText(ReadKeyString("Text", "").c_str());
+  const std::string text = ReadKeyString("Text", "");
+  note.text = DecodeNoteText(text.c_str(), ReadKeyString(TextMarkKey, "").c_str());
   note.font = ReadKeyString("Font", "");
   note.fontSize = ReadKeyLong("FontSize", 0);
   note.frontColor = ReadKeyLong("FrontColor", 0);
@@ -30,7 +31,7 @@ bool ReadNote(const std::string& groupName, Note& note) {
   note.alpha = ReadKeyLong("Alpha", 0);
   note.rollup = ReadKeyLong("Rollup", 0);
   note.editHeight = EditHeightFor(note.size);
-  return !SettingsReadFailed();
+  return !SettingsReadFailed() && (!note.text.empty() || text.empty());  // a decoding that ran out of memory
 }
 
 void ApplyStoredStates(const Note& note, ObjectNumber number) {

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "autosave.h"
 #include "commands.h"
 #include "events.h"
 #include "instance.h"
@@ -59,8 +60,10 @@ void MainLoop() {
         if (LastSubtype() == TrayLeftDoubleClick) AskForNewNote();
         break;
       case WM_LBUTTONDOWN:
-        // The platform's own move loop drags the note as if by a caption.
-        if (IsLiveNote(window)) SendMessageA(WindowHandle(window), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+        // The platform's own move loop drags the note as if by a caption; it returns at the drop.
+        if (!IsLiveNote(window)) break;
+        SendMessageA(WindowHandle(window), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+        if (WindowMovedSinceMark(window)) StoreChangedNotes();
         break;
       case WM_RBUTTONDOWN:
         if (IsLiveNote(window)) ShowMenuAtCursor(window, WindowHandle(window));
@@ -99,7 +102,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   ShowTrayIcon();
   FinishInterruptedReplace(SettingsFile);  // before anything looks for the file
   if (ProbeFileSize(SettingsFile) != -1) LoadNotes();
-  SetSessionEndHandler(StoreChangedNotes);
+  SetSessionEndHandler([] { StoreChangedNotes(); });
+  StartAutosave(WindowHandle(OwnerWindow));  // not before: loading drains messages with the file open
   MainLoop();
   StoreChangedNotes();  // "Exit", or a close request: nothing typed is lost
   EndLayers();

@@ -158,7 +158,9 @@ std::string NoteTitle(ObjectNumber note) {
   return title;
 }
 
-bool NoteText(ObjectNumber note, std::string& text) { return GadgetText(EditAreaOf(note), text); }
+bool NoteText(ObjectNumber note, std::string& text) {
+  return EditControl(note) && GadgetText(EditAreaOf(note), text);
+}
 
 bool NoteTextChanged(ObjectNumber note) { return SendMessageA(EditControl(note), EM_GETMODIFY, 0, 0) != 0; }
 

@@ -52,7 +52,8 @@ void SetNoteAlpha(ObjectNumber note, std::uint8_t alpha);
 // The title strip's current text, which names the note's group; empty only when it could
 // not be fetched (no memory), as no note has an empty title.
 std::string NoteTitle(ObjectNumber note);
-// The edit area's current text, lines separated by CR LF; false when it could not be fetched.
+// The edit area's current text, lines separated by CR LF; false when it could not be fetched
+// or the note has no edit area (its control could not be made).
 bool NoteText(ObjectNumber note, std::string& text);
 // Whether the text was changed since the note was built or its text last stored.
 bool NoteTextChanged(ObjectNumber note);

@@ -1,5 +1,7 @@
 #include "note_text.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <initializer_list>
 
 #include "text.h"
@@ -34,14 +36,49 @@ bool NameTaken(const std::string& name, const std::vector<std::string>& taken) {
   return false;
 }
 
-}  // namespace
-
-std::string EncodeNoteText(const char* text) {
-  // Pairs first, so that only the lone CRs and LFs are left for the next two passes.
-  return ReplaceInTurn(text, {{"\r\n", "\\n"}, {"\r", "\\n"}, {"\n", "\\n"}, {"\t", " "}});
+// Length and checksum (FNV-1a) of the text as the file hands it back: without blanks at the ends.
+std::string MarkOf(const std::string& stored) {
+  std::size_t first = stored.find_first_not_of(" \t");
+  if (first == std::string::npos) return std::string();
+  std::size_t length = stored.find_last_not_of(" \t") - first + 1;
+  std::uint32_t sum = 2166136261u;
+  for (std::size_t i = first; i < first + length; ++i) sum = (sum ^ static_cast<unsigned char>(stored[i])) * 16777619u;
+  char mark[32];
+  std::snprintf(mark, sizeof mark, "%zu-%08X", length, static_cast<unsigned>(sum));
+  return mark;
 }
 
-std::string DecodeNoteText(const char* text) { return ReplaceInTurn(text, {{"\\n", "\r\n"}}); }
+// One pass, so that a doubled backslash before "n" stays a backslash and a letter.
+std::string Unescaped(const char* text) {
+  std::string result;
+  for (const char* at = text; *at; ++at) {
+    if (*at == '\\' && (at[1] == '\\' || at[1] == 'n')) {
+      result += *++at == 'n' ? "\r\n" : "\\";
+    } else {
+      result += *at;
+    }
+  }
+  return result;
+}
+
+}  // namespace
+
+StoredNoteText EncodeNoteText(const char* text) {
+  StoredNoteText stored{text ? text : "", std::string()};
+  const bool escaped = stored.text.find("\\n") != std::string::npos;
+  // Backslashes first, so that the escapes put in for line breaks are not doubled.
+  if (escaped) stored.text = ReplaceInTurn(stored.text.c_str(), {{"\\", "\\\\"}});
+  // Pairs first, so that only the lone CRs and LFs are left for the next two passes.
+  stored.text = ReplaceInTurn(stored.text.c_str(), {{"\r\n", "\\n"}, {"\r", "\\n"}, {"\n", "\\n"}, {"\t", " "}});
+  if (escaped) stored.mark = MarkOf(stored.text);
+  return stored;
+}
+
+std::string DecodeNoteText(const char* text, const char* mark) {
+  text = text ? text : "";
+  if (mark && *mark && MarkOf(text) == mark) return Unescaped(text);
+  return ReplaceInTurn(text, {{"\\n", "\r\n"}});
+}
 
 std::string CleanNoteTitle(const char* title) {
   std::string clean = title ? title : "";

@@ -4,8 +4,19 @@
 
 // A value in the settings file is one line: line breaks travel as backslash and "n", tabs as
 // blanks. Any lone CR or LF counts as a line break too, so no value can split its line.
-std::string EncodeNoteText(const char* text);
-std::string DecodeNoteText(const char* text);
+// A text that itself holds a backslash and "n" could not come back so: it is stored escaped
+// (every backslash doubled) with a mark beside it that names the stored text, its length and
+// checksum. Every other text is stored as it always was, with no mark.
+struct StoredNoteText {
+  std::string text;
+  std::string mark;  // empty: not escaped
+};
+StoredNoteText EncodeNoteText(const char* text);
+// `mark` as read beside the text: one that does not name this text (an older copy rewrote it,
+// or there is none) leaves every backslash and "n" a line break, as older copies read it.
+std::string DecodeNoteText(const char* text, const char* mark);
+// The key beside "Text" that holds the mark.
+constexpr char TextMarkKey[] = "TextEscaped";
 
 // The title typed for a new note, made fit to name a group: control characters become
 // blanks, "]" (which would end the group's name) becomes ")", blanks at both ends go.

@@ -47,20 +47,24 @@ void StoreFixedSize(ObjectNumber note, std::int32_t size) {
   FinishNoteCycle(note);
 }
 
-// The text as the file holds it; false when it could not be had (no memory), so that an
-// empty text is never written over a stored one. Encoding never empties a text.
-bool EncodedNoteText(ObjectNumber note, std::string& encoded) {
+// The text as the file holds it; false when it could not be had (no text area, no memory), so
+// that an empty text is never written over a stored one. Encoding never empties a text.
+bool EncodedNoteText(ObjectNumber note, StoredNoteText& encoded) {
   std::string text;
   if (!NoteText(note, text)) return false;
   encoded = EncodeNoteText(text.c_str());
-  return !encoded.empty() || text.empty();
+  return !encoded.text.empty() || text.empty();
 }
 
 // What "Save note" writes, into the open document.
-void WriteTitleAndText(ObjectNumber note, const std::string& title, const std::string& encoded) {
+void WriteTitleAndText(ObjectNumber note, const std::string& title, const StoredNoteText& encoded) {
   WriteNotePlacement(note, title, true, WindowInnerWidth(note));
   WriteKeyString("Title", title.c_str());
-  WriteKeyString("Text", encoded.c_str());
+  WriteKeyString("Text", encoded.text.c_str());
+  // A mark left by an escaped text could come to name this one: it is emptied, not left stale.
+  if (!encoded.mark.empty() || !ReadKeyString(TextMarkKey, "").empty() || SettingsReadFailed()) {
+    WriteKeyString(TextMarkKey, encoded.mark.c_str());
+  }
 }
 
 }  // namespace
@@ -112,7 +116,8 @@ void StoreFont(ObjectNumber note, const char* face, std::int32_t pointSize, std:
 }
 
 void StoreTitleAndText(ObjectNumber note) {
-  std::string title = NoteTitle(note), encoded;
+  std::string title = NoteTitle(note);
+  StoredNoteText encoded;
   if (title.empty() || !EncodedNoteText(note, encoded)) return;
   OpenSettings(SettingsFile);
   WriteTitleAndText(note, title, encoded);
@@ -121,23 +126,32 @@ void StoreTitleAndText(ObjectNumber note) {
   MarkNoteTextStored(note);
 }
 
-void StoreChangedNotes() {
-  std::vector<ObjectNumber> stored;
-  OpenSettings(SettingsFile);
+bool StoreChangedNotes() {
+  std::vector<ObjectNumber> changed, stored;
   for (ObjectNumber note : LiveNotes()) {
+    if (NoteTextChanged(note) || WindowMovedSinceMark(note)) changed.push_back(note);
+  }
+  if (changed.empty()) return true;
+  bool whole = true;
+  OpenSettings(SettingsFile);
+  for (ObjectNumber note : changed) {
     bool typed = NoteTextChanged(note);
-    if (!typed && !WindowMovedSinceMark(note)) continue;
-    std::string title = NoteTitle(note), encoded;
-    if (title.empty() || (typed && !EncodedNoteText(note, encoded))) continue;
+    std::string title = NoteTitle(note);
+    StoredNoteText encoded;
+    if (title.empty() || (typed && !EncodedNoteText(note, encoded))) {
+      whole = false;
+      continue;
+    }
     if (typed) WriteTitleAndText(note, title, encoded);
     else WriteNotePlacement(note, title, false, 0);
     stored.push_back(note);
   }
-  if (!CloseSettings()) return;
+  if (!CloseSettings()) return false;
   for (ObjectNumber note : stored) {
     MarkWindowPlace(note);
     MarkNoteTextStored(note);
   }
+  return whole;
 }
 
 void DeleteNoteGroup(ObjectNumber note) {

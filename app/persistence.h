@@ -7,7 +7,8 @@
 #include "text_list.h"
 
 // Every note command writes its change at once, in one open-select-write-close cycle on
-// this file. At an orderly end, StoreChangedNotes keeps what was typed or moved since.
+// this file; so do a pause in typing and the end of a drag. At an orderly end, StoreChangedNotes
+// keeps what was typed or moved since.
 constexpr char SettingsFile[] = "Settings.ini";
 
 // The names of the file's groups, in file order; refilled by each walk over the groups.
@@ -29,8 +30,9 @@ void StoreFont(ObjectNumber note, const char* face, std::int32_t pointSize, std:
 // "Save note"; writes nothing when the text could not be fetched.
 void StoreTitleAndText(ObjectNumber note);
 // In one cycle: what "Save note" writes for every live note whose text changed since it was
-// built or stored, "XPos" and "YPos" for one only moved. A file with nothing to store stays as it is.
-void StoreChangedNotes();
+// built or stored, "XPos" and "YPos" for one only moved. With nothing to store the file is not
+// even opened. False when something could not be stored; it stays changed for the next try.
+bool StoreChangedNotes();
 void StoreSizeSmall(ObjectNumber note);
 void StoreSizeNormal(ObjectNumber note);
 void StoreSizeLarge(ObjectNumber note);

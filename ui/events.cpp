@@ -30,6 +30,7 @@ struct EventState {
 EventState eventState;
 UINT taskbarCreatedMessage;
 void (*sessionEndHandler)();
+void (*textChangeHandler)();
 
 // Repeats of the newest deferred event are dropped; anything between two keeps both.
 void EnqueueEvent(std::int32_t kind, ObjectNumber window) {
@@ -119,6 +120,7 @@ void TranslateCommand(HWND handle, WPARAM wParam, LPARAM lParam) {
   auto control = reinterpret_cast<HWND>(lParam);
   if (GadgetMessageHook(control, handle, WM_COMMAND, wParam, lParam) != NotHandled) return;
   if (control) {
+    if (HIWORD(wParam) == EN_CHANGE && textChangeHandler) textChangeHandler();
     eventState.pendingKind = GadgetEvent;
     eventState.subtype = HIWORD(wParam);
     eventState.item = GetWindowLongPtrA(control, GWLP_ID);
@@ -293,6 +295,7 @@ void DrainMessages() {
 }
 
 void SetSessionEndHandler(void (*handler)()) { sessionEndHandler = handler; }
+void SetTextChangeHandler(void (*handler)()) { textChangeHandler = handler; }
 
 void ResetEventState() {
   while (eventState.first) TakeDeferredEvent();

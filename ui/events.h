@@ -44,6 +44,9 @@ void DrainMessages();
 // Runs inside the session-end messages, so that what must be stored is on disk before
 // Windows is answered; it may run more than once.
 void SetSessionEndHandler(void (*handler)());
+// Runs whenever a control's text changed, in whatever loop dispatched the change: an edit made
+// from a menu or a dialog counts as much as one typed.
+void SetTextChangeHandler(void (*handler)());
 
 // Empties the deferred queue and clears what the last event left; part of StartWindowLayer.
 void ResetEventState();

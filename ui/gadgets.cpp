@@ -101,7 +101,21 @@ void SetTextGadgetColour(GadgetRecord* record, int which, std::int32_t colour) {
   Redraw(record->handle);
 }
 
+// Formatting is no edit: what the text area says of its text being changed stays as it was.
+class KeepModifiedFlag {
+ public:
+  explicit KeepModifiedFlag(HWND editor) : editor(editor), modified(SendMessageA(editor, EM_GETMODIFY, 0, 0)) {}
+  ~KeepModifiedFlag() { SendMessageA(editor, EM_SETMODIFY, modified != 0, 0); }
+  KeepModifiedFlag(const KeepModifiedFlag&) = delete;
+  KeepModifiedFlag& operator=(const KeepModifiedFlag&) = delete;
+
+ private:
+  HWND editor;
+  LRESULT modified;
+};
+
 void SetEditorColour(GadgetRecord* record, int which, std::int32_t colour) {
+  KeepModifiedFlag unchanged(record->handle);
   if (which == BackColour) {
     bool system = colour == -1;
     SendMessageA(record->handle, EM_SETBKGNDCOLOR, system, system ? 0 : colour);
@@ -158,8 +172,15 @@ void InsertEditorLine(GadgetRecord* record, int position, const char* text) {
   SendMessageA(editor, EM_HIDESELECTION, FALSE, 0);
 }
 
+// Every change counts as a modification, however made: some rich-edit versions leave the flag unset
+// for a cut or a paste.
+LRESULT EditorChangeHook(GadgetRecord* record, HWND, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_COMMAND && HIWORD(wParam) == EN_CHANGE) SendMessageA(record->handle, EM_SETMODIFY, TRUE, 0);
+  return NotHandled;
+}
+
 const GadgetClass textGadgetClass{TextColourHook, ReleaseBackBrush, nullptr, nullptr, SetTextGadgetColour};
-const GadgetClass editorGadgetClass{nullptr, nullptr, SetEditorText, InsertEditorLine, SetEditorColour};
+const GadgetClass editorGadgetClass{EditorChangeHook, nullptr, SetEditorText, InsertEditorLine, SetEditorColour};
 
 // The procedures of this layer take the controls' own flavour and are set and called through its
 // calls: an ANSI one in front of a Unicode control would narrow every typed character, and one
@@ -192,8 +213,9 @@ LRESULT CALLBACK GadgetProcedure(HWND control, UINT message, WPARAM wParam, LPAR
 
 // Edit areas: a new font would reset the text colour, so it is put back.
 LRESULT CALLBACK EditorProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
-  LRESULT result = CallPrevious(richEditProcedure, control, message, wParam, lParam);
-  if (message != WM_SETFONT) return result;
+  if (message != WM_SETFONT) return CallPrevious(richEditProcedure, control, message, wParam, lParam);
+  KeepModifiedFlag unchanged(control);
+  CallPrevious(richEditProcedure, control, message, wParam, lParam);
   if (GadgetRecord* record = RecordOf(control)) SetEditorColour(record, FrontColour, record->frontColour);
   return 0;
 }
@@ -260,6 +282,7 @@ HWND NewEditorGadget(ObjectNumber number, int x, int y, int width, int height) {
                                     gadgetState.hostWindow, -1);
   if (!control) return nullptr;
   SendMessageA(control, EM_EXLIMITTEXT, 0, WholeTextLimit);
+  SendMessageA(control, EM_SETEVENTMASK, 0, ENM_CHANGE);
   richEditProcedure = Subclass(control, EditorProcedure);
   DrainMessages();
   return ClaimAndBind(number, control, &editorGadgetClass);

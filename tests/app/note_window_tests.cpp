@@ -117,9 +117,6 @@ TEST_F(NoteWindows, NoteNumbersPassOverTheOwnerWindowAndHideAllChangesEveryWindo
   EXPECT_EQ(NoteCounter, 1002);
   EXPECT_EQ(NoteTitle(998), "Before");
   EXPECT_EQ(NoteTitle(1002), "After");
-  RunMenuCommand(ShowAllItem, OwnerWindow);
-  EXPECT_FALSE(IsWindowVisible(WindowHandle(OwnerWindow)));
-  EXPECT_TRUE(IsWindowVisible(WindowHandle(998)));
 
   const std::string file = CrLfLines({"[Before]", "Hidden = 0", "[After]", "Hidden = 0", "[Elsewhere]"});
   WriteBytes("Settings.ini", file);

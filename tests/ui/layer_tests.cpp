@@ -30,13 +30,6 @@ class LayerTest : public ::testing::Test {
     NewEditorGadget(number - 1, 0, 25, 258, 233);
     return window;
   }
-  static std::string GadgetText(ObjectNumber number) {
-    std::size_t mark = ScratchMark();
-    std::string text = FetchGadgetText(number);
-    EXPECT_EQ(ScratchMark(), mark + text.size()) << "the fill position stands on the terminating zero";
-    ScratchRewind(mark);
-    return text;
-  }
 };
 
 TEST_F(LayerTest, WindowsGadgetsAndBrushesAreFreedOnceHoweverTheyEnd) {

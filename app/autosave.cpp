@@ -1,0 +1,42 @@
+#include "autosave.h"
+
+#include <algorithm>
+
+#include "events.h"
+#include "persistence.h"
+
+namespace {
+
+constexpr UINT_PTR AutosaveTimer = 2;
+constexpr DWORD PauseMs = 2000, LongestWaitMs = 30000;
+
+HWND timerWindow;
+bool waiting;
+DWORD firstChange;  // of those not yet stored
+
+void CALLBACK StoreAtPause(HWND, UINT, UINT_PTR, DWORD) {
+  KillTimer(timerWindow, AutosaveTimer);
+  waiting = false;
+  if (StoreChangedNotes()) return;
+  // The file could not take it: tried again at the next pause, or after the longest wait.
+  waiting = true;
+  firstChange = GetTickCount();
+  SetTimer(timerWindow, AutosaveTimer, LongestWaitMs, StoreAtPause);
+}
+
+// Each change puts the store off by a pause, but never beyond the longest wait since the first.
+void TextChanged() {
+  DWORD now = GetTickCount();
+  if (!waiting) firstChange = now;
+  waiting = true;
+  DWORD waited = now - firstChange;  // unsigned: right across the tick count's wrap
+  SetTimer(timerWindow, AutosaveTimer, std::min(PauseMs, LongestWaitMs - std::min(waited, LongestWaitMs)), StoreAtPause);
+}
+
+}  // namespace
+
+void StartAutosave(HWND window) {
+  timerWindow = window;
+  SetTextChangeHandler(TextChanged);
+  TextChanged();
+}
