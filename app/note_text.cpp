@@ -43,9 +43,9 @@ std::string MarkOf(const std::string& stored) {
   std::size_t length = stored.find_last_not_of(" \t") - first + 1;
   std::uint32_t sum = 2166136261u;
   for (std::size_t i = first; i < first + length; ++i) sum = (sum ^ static_cast<unsigned char>(stored[i])) * 16777619u;
-  char mark[32];
-  std::snprintf(mark, sizeof mark, "%zu-%08X", length, static_cast<unsigned>(sum));
-  return mark;
+  char hex[9];
+  std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(sum));
+  return std::to_string(length) + "-" + hex;
 }
 
 // One pass, so that a doubled backslash before "n" stays a backslash and a letter.
