@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "events.h"
+#include "note.h"
 #include "persistence.h"
 
 namespace {
@@ -38,5 +39,7 @@ void TextChanged() {
 void StartAutosave(HWND window) {
   timerWindow = window;
   SetTextChangeHandler(TextChanged);
-  TextChanged();
+  for (ObjectNumber note : LiveNotes()) {
+    if (NoteTextChanged(note)) return TextChanged();  // typed while the notes loaded
+  }
 }

@@ -2,6 +2,6 @@
 #include <windows.h>
 
 // What is typed into a note reaches the file at the first pause of two seconds, and at least every
-// half minute while typing goes on. `timerWindow` carries the timer; changes made before the
-// start are stored at the first pause too.
+// half minute while typing goes on. `timerWindow` carries the timer; a text changed before the
+// start (typed while the notes loaded) is stored at the first pause too.
 void StartAutosave(HWND timerWindow);

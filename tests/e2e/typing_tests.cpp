@@ -47,16 +47,16 @@ TEST_F(Typing, ABurstIsStoredAtItsPauseInOneWriteOutlivesAKillAndComesBackAsType
   ASSERT_TRUE(Kill());
 
   ASSERT_NO_FATAL_FAILURE(Start(7));
+  // "Save note" stores at once, and a mark that no longer names its text goes, so it never can again.
+  PostCommand(Note(5), SaveNoteItem);
+  const std::string saved = WithKey(expected, "N2", "TextEscaped", "");
+  EXPECT_EQ(Changed(expected), saved);
   for (const auto& note : notes) {
     const int number = 1 + 2 * int(&note - notes);
     EXPECT_EQ(TextOf(EditArea(number)), note.shown);
     ASSERT_TRUE(Xdo("click 1 key ctrl+a ctrl+c End Left Up", EditArea(number)));
   }
-  EXPECT_FALSE(WaitUntil([&] { return File() != expected; }, 3000)) << "written after a pause";
-  // "Save note" stores at once, and a mark that no longer names its text goes, so it never can again.
-  PostCommand(Note(5), SaveNoteItem);
-  const std::string saved = WithKey(expected, "N2", "TextEscaped", "");
-  EXPECT_EQ(Changed(expected), saved);
+  EXPECT_FALSE(WaitUntil([&] { return File() != saved; }, 3000)) << "written after a pause";
   ASSERT_NO_FATAL_FAILURE(Exit());
   EXPECT_EQ(File(), saved);
 }
