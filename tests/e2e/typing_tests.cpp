@@ -36,7 +36,9 @@ TEST_F(Typing, ABurstIsStoredAtItsPauseInOneWriteOutlivesAKillAndComesBackAsType
   const std::string expected = WithKey(WithKey(recoloured, "N3", "Text", typed.text), "N3", "TextEscaped", typed.mark);
   std::set<std::string> seen;  // every content the file had from the first key on
   std::atomic<bool> watching{true};
-  std::thread watcher([&] { while (watching) seen.insert(File()); });
+  // Every few milliseconds, not flat out (each read is a round trip through the Wine server), and
+  // once more after it is told to stop, so the content that ended the wait is seen too.
+  std::thread watcher([&] { do Sleep(5), seen.insert(File()); while (watching); });
   const bool keys = Xdo("click 1 key ctrl+End type --delay 40 '\tC:\\new\\notes\\todo.txt'", EditArea(7));
   const bool storedInTime = WaitUntil([&] { return File() == expected; }, 15000);
   watching = false;
