@@ -18,11 +18,7 @@ DWORD firstChange;  // of those not yet stored
 void CALLBACK StoreAtPause(HWND, UINT, UINT_PTR, DWORD) {
   KillTimer(timerWindow, AutosaveTimer);
   waiting = false;
-  if (StoreChangedNotes()) return;
-  // The file could not take it: tried again at the next pause, or after the longest wait.
-  waiting = true;
-  firstChange = GetTickCount();
-  SetTimer(timerWindow, AutosaveTimer, LongestWaitMs, StoreAtPause);
+  StoreChangedNotes();  // what the file refuses asks for its own retry
 }
 
 // Each change puts the store off by a pause, but never beyond the longest wait since the first.
@@ -35,6 +31,13 @@ void TextChanged() {
 }
 
 }  // namespace
+
+void RetryStoreLater() {
+  if (waiting || !timerWindow) return;  // a store already comes sooner
+  waiting = true;
+  firstChange = GetTickCount();
+  SetTimer(timerWindow, AutosaveTimer, LongestWaitMs, StoreAtPause);
+}
 
 void StartAutosave(HWND window) {
   timerWindow = window;

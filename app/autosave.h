@@ -5,3 +5,5 @@
 // half minute while typing goes on. `timerWindow` carries the timer; a text changed before the
 // start (typed while the notes loaded) is stored at the first pause too.
 void StartAutosave(HWND timerWindow);
+// A store the file refused is tried again after the longest wait, or at an earlier pause.
+void RetryStoreLater();

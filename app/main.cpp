@@ -10,9 +10,13 @@
 #include "menus.h"
 #include "note.h"
 #include "note_rules.h"
+#include "dialogs.h"
 #include "persistence.h"
+#include "recovery.h"
 #include "settings_store.h"
 #include "startup.h"
+#include "store_cycle.h"
+#include "store_status.h"
 #include "system_library.h"
 #include "tray.h"
 #include "window_layer.h"
@@ -41,8 +45,9 @@ void CALLBACK RetryTrayIcon(HWND, UINT, UINT_PTR, DWORD) { ShowTrayIcon(); }
 // that refused, is asked again every two seconds without holding up the loop.
 void ShowTrayIcon() {
   HWND owner = WindowHandle(OwnerWindow);
-  if (TrayIconAdd(TrayIcon, owner, trayImage) && TrayIconSetTip(TrayIcon, "Tackpad")) {
+  if (TrayIconAdd(TrayIcon, owner, trayImage)) {
     KillTimer(owner, TrayRetryTimer);
+    ShowStoreStatus();
   } else {
     SetTimer(owner, TrayRetryTimer, 2000, RetryTrayIcon);
   }
@@ -91,6 +96,40 @@ void MainLoop() {
   }
 }
 
+bool endedWithoutAsking;
+
+// The session ends or the installer replaces the program: no one may be asked. What the file
+// refuses goes into a recovery file. A shutdown waits for it, named by the owner window's title.
+void EndWithoutAsking() {
+  if (endedWithoutAsking) return;  // once, though every window of the program is told
+  endedWithoutAsking = true;
+  HWND owner = WindowHandle(OwnerWindow);
+  ShutdownBlockReasonCreate(owner, L"Saving your notes");
+  if (!StoreChangedNotes()) KeepWaitingWritesInRecoveryFile();
+  ShutdownBlockReasonDestroy(owner);
+}
+
+// The installer waits for the end and may be running silently: it is never answered by a question.
+void EndAtRequest() {
+  EndWithoutAsking();
+  EndTray();
+  ExitProcess(0);
+}
+
+// "Exit" or a close request: with changes the file refuses, the person decides.
+bool ReadyToEnd() {
+  while (!StoreChangedNotes() && WritesWaiting()) {
+    const std::string text = std::string("Tackpad cannot save your notes: ") + FailureReason(SettingsWriteFailure()) +
+                             ".\n\nThese notes have changes that would be lost: " + WaitingChanges() +
+                             ".\n\nTry Again saves once more. Continue exits without saving them. Cancel keeps "
+                             "Tackpad running.";
+    int answer = ShowMessage("Tackpad", text.c_str(), MB_CANCELTRYCONTINUE | MB_ICONWARNING | MB_SETFOREGROUND);
+    if (answer == IDCONTINUE) return true;
+    if (answer != IDTRYAGAIN) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -102,10 +141,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   ShowTrayIcon();
   FinishInterruptedReplace(SettingsFile);  // before anything looks for the file
   if (ProbeFileSize(SettingsFile) != -1) LoadNotes();
-  SetSessionEndHandler([] { StoreChangedNotes(); });
+  TellOfRecoveryFile();
+  SetSessionEndHandler(EndWithoutAsking);
+  SetEndRequestHandler(EndAtRequest);
   StartAutosave(WindowHandle(OwnerWindow));  // not before: loading drains messages with the file open
-  MainLoop();
-  StoreChangedNotes();  // "Exit", or a close request: nothing typed is lost
+  do MainLoop();
+  while (!endedWithoutAsking && !ReadyToEnd());  // nothing typed is lost unless the person says so
   EndLayers();
   ExitProcess(0);
 }

@@ -3,6 +3,7 @@
 #include "note_rules.h"
 #include "note_text.h"
 #include "settings_store.h"
+#include "store_cycle.h"
 #include "window_layer.h"
 
 TextList GroupNameList;
@@ -12,10 +13,10 @@ namespace {
 // Selects the note's group in the open document and writes where the note stands; with
 // `writeSize`, also its edge length.
 void WriteNotePlacement(ObjectNumber note, const std::string& title, bool writeSize, std::int32_t size) {
-  SelectGroup(title.c_str());
-  WriteKeyLong("XPos", WindowLeft(note));
-  WriteKeyLong("YPos", WindowTop(note));
-  if (writeSize) WriteKeyLong("Size", size);
+  StoreGroup(title);
+  StoreKey("XPos", WindowLeft(note));
+  StoreKey("YPos", WindowTop(note));
+  if (writeSize) StoreKey("Size", size);
 }
 
 // Opens the file and writes the note's placement; the caller adds its own keys and ends
@@ -24,12 +25,12 @@ void WriteNotePlacement(ObjectNumber note, const std::string& title, bool writeS
 void StoreNotePlacement(ObjectNumber note, bool writeSize, std::int32_t size) {
   std::string title = NoteTitle(note);
   if (title.empty()) return;
-  OpenSettings(SettingsFile);
+  BeginStore();
   WriteNotePlacement(note, title, writeSize, size);
 }
 
 void FinishNoteCycle(ObjectNumber note) {
-  if (CloseSettings()) MarkWindowPlace(note);
+  if (EndStore()) MarkWindowPlace(note);
 }
 
 void StoreMeasuredPlacement(ObjectNumber note) {
@@ -38,7 +39,7 @@ void StoreMeasuredPlacement(ObjectNumber note) {
 
 void StoreNoteKey(ObjectNumber note, const char* key, std::int32_t value) {
   StoreMeasuredPlacement(note);
-  WriteKeyLong(key, value);
+  StoreKey(key, value);
   FinishNoteCycle(note);
 }
 
@@ -59,11 +60,11 @@ bool EncodedNoteText(ObjectNumber note, StoredNoteText& encoded) {
 // What "Save note" writes, into the open document.
 void WriteTitleAndText(ObjectNumber note, const std::string& title, const StoredNoteText& encoded) {
   WriteNotePlacement(note, title, true, WindowInnerWidth(note));
-  WriteKeyString("Title", title.c_str());
-  WriteKeyString("Text", encoded.text.c_str());
+  StoreKey("Title", title);
+  StoreKey("Text", encoded.text);
   // A mark left by an escaped text could come to name this one: it is emptied, not left stale.
   if (!encoded.mark.empty() || !ReadKeyString(TextMarkKey, "").empty() || SettingsReadFailed()) {
-    WriteKeyString(TextMarkKey, encoded.mark.c_str());
+    StoreKey(TextMarkKey, encoded.mark);
   }
 }
 
@@ -103,15 +104,15 @@ void StoreSizeLarge(ObjectNumber note) { StoreFixedSize(note, LargeSize); }
 void StoreRollup(ObjectNumber note, std::int32_t rollup) {
   // Rolled up, the window is no square: its stored size stays as it was.
   StoreNotePlacement(note, false, 0);
-  WriteKeyLong("Rollup", rollup);
+  StoreKey("Rollup", rollup);
   FinishNoteCycle(note);
 }
 
 void StoreFont(ObjectNumber note, const char* face, std::int32_t pointSize, std::int32_t style) {
   StoreMeasuredPlacement(note);
-  WriteKeyString("Font", face);
-  WriteKeyLong("FontSize", pointSize);
-  WriteKeyLong("FontStyle", style);
+  StoreKey("Font", face);
+  StoreKey("FontSize", pointSize);
+  StoreKey("FontStyle", style);
   FinishNoteCycle(note);
 }
 
@@ -119,9 +120,9 @@ void StoreTitleAndText(ObjectNumber note) {
   std::string title = NoteTitle(note);
   StoredNoteText encoded;
   if (title.empty() || !EncodedNoteText(note, encoded)) return;
-  OpenSettings(SettingsFile);
+  BeginStore();
   WriteTitleAndText(note, title, encoded);
-  if (!CloseSettings()) return;
+  if (!EndStore()) return;
   MarkWindowPlace(note);
   MarkNoteTextStored(note);
 }
@@ -131,9 +132,9 @@ bool StoreChangedNotes() {
   for (ObjectNumber note : LiveNotes()) {
     if (NoteTextChanged(note) || WindowMovedSinceMark(note)) changed.push_back(note);
   }
-  if (changed.empty()) return true;
+  if (changed.empty()) return StoreWaitingWrites();
   bool whole = true;
-  OpenSettings(SettingsFile);
+  BeginStore();
   for (ObjectNumber note : changed) {
     bool typed = NoteTextChanged(note);
     std::string title = NoteTitle(note);
@@ -146,7 +147,7 @@ bool StoreChangedNotes() {
     else WriteNotePlacement(note, title, false, 0);
     stored.push_back(note);
   }
-  if (!CloseSettings()) return false;
+  if (!EndStore()) return false;
   for (ObjectNumber note : stored) {
     MarkWindowPlace(note);
     MarkNoteTextStored(note);
@@ -155,38 +156,38 @@ bool StoreChangedNotes() {
 }
 
 void DeleteNoteGroup(ObjectNumber note) {
-  OpenSettings(SettingsFile);
-  RemoveGroup(NoteTitle(note).c_str());
-  CloseSettings();
+  BeginStore();
+  StoreRemoval(NoteTitle(note));
+  EndStore();
 }
 
 void StoreHiddenForAll(std::int32_t hidden) {
-  OpenSettings(SettingsFile);
+  BeginStore();
   CollectGroupNames();
   TextListRewind(GroupNameList);
   while (TextListAdvance(GroupNameList)) {
-    SelectGroup(TextListCurrent(GroupNameList).c_str());
-    WriteKeyLong("Hidden", hidden);
+    StoreGroup(TextListCurrent(GroupNameList));
+    StoreKey("Hidden", hidden);
   }
-  CloseSettings();
+  EndStore();
 }
 
 void StoreNewNote(const Note& note) {
-  OpenSettings(SettingsFile);
-  SelectGroup(note.title.c_str());
-  WriteKeyLong("XPos", note.xPos);
-  WriteKeyLong("YPos", note.yPos);
-  WriteKeyLong("Size", note.size);
-  WriteKeyString("Title", note.title.c_str());
-  WriteKeyString("Text", note.text.c_str());
-  WriteKeyString("Font", note.font.c_str());
-  WriteKeyLong("FontSize", note.fontSize);
-  WriteKeyLong("FontStyle", note.fontStyle);
-  WriteKeyLong("FrontColor", note.frontColor);
-  WriteKeyLong("BkgColor", note.bkgColor);
-  WriteKeyLong("Hidden", note.hidden);
-  WriteKeyLong("OnTop", note.onTop);
-  WriteKeyLong("Alpha", note.alpha);
-  WriteKeyLong("Rollup", note.rollup);
-  CloseSettings();
+  BeginStore();
+  StoreGroup(note.title);
+  StoreKey("XPos", note.xPos);
+  StoreKey("YPos", note.yPos);
+  StoreKey("Size", note.size);
+  StoreKey("Title", note.title);
+  StoreKey("Text", note.text);
+  StoreKey("Font", note.font);
+  StoreKey("FontSize", note.fontSize);
+  StoreKey("FontStyle", note.fontStyle);
+  StoreKey("FrontColor", note.frontColor);
+  StoreKey("BkgColor", note.bkgColor);
+  StoreKey("Hidden", note.hidden);
+  StoreKey("OnTop", note.onTop);
+  StoreKey("Alpha", note.alpha);
+  StoreKey("Rollup", note.rollup);
+  EndStore();
 }

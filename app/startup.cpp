@@ -42,7 +42,8 @@ void StartLayers() {
   StartTray();
   TextListNew(GroupNameList);
   TitleFont = MakeFont(TitleFontNumber, "Tahoma", 9, FontStyleBold);
-  NewWindow(OwnerWindow, 0, 0, 0, 0, "", WindowInvisible, nullptr);
+  // Its title names the program where Windows lists what holds up a shutdown.
+  NewWindow(OwnerWindow, 0, 0, 0, 0, "Tackpad", WindowInvisible, nullptr);
   BuildTrayMenu();
 }
 

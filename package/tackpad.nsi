@@ -43,9 +43,10 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Free to use, copy and share."
 
 Var Ended  ; how many running copies of the installed Tackpad were asked to end
 
-; Asks each Tackpad running from $INSTDIR to "Exit" (command 500 to its owner window), so it
-; stores its notes and lets go of its exe, and waits for it to end. Copies started from other
-; folders (a portable one) are left alone.
+; Asks each Tackpad running from $INSTDIR to end (message 12504 to its owner window), so it
+; stores its notes, or keeps what its file refuses in a recovery file, and lets go of its exe
+; without asking anyone; and waits for it to end. A Tackpad 1.1 knows only "Exit" (command 500),
+; posted after. Copies started from other folders (a portable one) are left alone.
 !macro EndRunningTackpad un
 Function ${un}EndRunningTackpad
   StrCpy $Ended 0
@@ -62,6 +63,7 @@ Function ${un}EndRunningTackpad
     ${If} $3 == "$INSTDIR\Tackpad.exe"
       ; Posted again while it still runs: a Tackpad still loading its notes may drop one.
       ${For} $5 1 8
+        System::Call 'user32::PostMessageW(p r0, i 12504, p 0, p 0)'
         System::Call 'user32::PostMessageW(p r0, i 0x111, p 500, p 0)'
         System::Call 'kernel32::WaitForSingleObject(p r2, i 2000) i .r4'
         ${IfThen} $4 == 0 ${|} ${ExitFor} ${|}

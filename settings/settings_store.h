@@ -55,3 +55,7 @@ void RemoveGroup(const char* name);
 // it was, and SettingsWriteFailure says why.
 bool CloseSettings();
 FileFailure SettingsWriteFailure();
+// Closes the document without writing anything back.
+void DiscardSettings();
+// The open document as it would be written, made as a new file `name`; an existing file stays.
+FileFailure CopySettingsTo(const char* name);

@@ -80,16 +80,31 @@ FileFailure WriteBack(SettingsStore& s) {
 
 FileFailure writeFailure = FileFailure::None;
 
-}  // namespace
-
-bool CloseSettings() {
-  SettingsStore& s = settingsStore;
-  writeFailure = WriteBack(s);
+void Release(SettingsStore& s) {
   CloseFile(s.fileHandle);
   ReleaseBytes(s.textBuffer);
   EndEntryList(s.entries);
   s = SettingsStore{};
+}
+
+}  // namespace
+
+bool CloseSettings() {
+  writeFailure = WriteBack(settingsStore);
+  Release(settingsStore);
   return writeFailure == FileFailure::None;
+}
+
+void DiscardSettings() { Release(settingsStore); }
+
+FileFailure CopySettingsTo(const char* name) {
+  std::size_t length = 0;
+  char* bytes = Compose(settingsStore, &length);
+  if (!bytes) return FileFailure::NoMemory;
+  FileFailure failure = FileFailure::NoMemory;
+  if (length <= UINT32_MAX) failure = ReplaceFileContent(name, nullptr, bytes, static_cast<std::uint32_t>(length));
+  ReleaseBytes(bytes);
+  return failure;
 }
 
 FileFailure SettingsWriteFailure() { return writeFailure; }

@@ -30,6 +30,7 @@ struct EventState {
 EventState eventState;
 UINT taskbarCreatedMessage;
 void (*sessionEndHandler)();
+void (*endRequestHandler)();
 void (*textChangeHandler)();
 
 // Repeats of the newest deferred event are dropped; anything between two keeps both.
@@ -168,11 +169,14 @@ BOOL CALLBACK PassColourChange(HWND child, LPARAM) {
   return TRUE;
 }
 
-// The answer comes only once everything is stored: Windows may end the process right after.
+// The question is answered at once; what must be stored is stored as the session does end, before
+// that answer: Windows may end the process right after it.
 LRESULT EndSession(HWND handle, UINT message, WPARAM wParam) {
-  if (sessionEndHandler && (message == WM_QUERYENDSESSION || wParam)) sessionEndHandler();
-  if (message == WM_ENDSESSION && wParam) EnqueueAndWake(CloseEvent, handle);
-  return message == WM_QUERYENDSESSION ? TRUE : 0;
+  if (message == WM_QUERYENDSESSION) return TRUE;
+  if (!wParam) return 0;
+  if (sessionEndHandler) sessionEndHandler();
+  EnqueueAndWake(CloseEvent, handle);
+  return 0;
 }
 
 LRESULT Translate(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -192,6 +196,9 @@ LRESULT Translate(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYENDSESSION:
     case WM_ENDSESSION:
       return EndSession(handle, message, wParam);
+    case EndRequestMessage:  // taken in any loop, a question's included
+      if (endRequestHandler) endRequestHandler();
+      return 0;
     case WM_MOVE:
       if (number != AnyNumber) EnqueueEvent(MoveEvent, number);
       return 0;
@@ -296,6 +303,7 @@ void DrainMessages() {
 
 void SetSessionEndHandler(void (*handler)()) { sessionEndHandler = handler; }
 void SetTextChangeHandler(void (*handler)()) { textChangeHandler = handler; }
+void SetEndRequestHandler(void (*handler)()) { endRequestHandler = handler; }
 
 void ResetEventState() {
   while (eventState.first) TakeDeferredEvent();

@@ -24,6 +24,8 @@ enum : std::int32_t { TrayLeftClick = 0, TrayRightClick = 1, TrayLeftDoubleClick
 constexpr UINT TrayCallbackMessage = 12501, TrayRelayMessage = 12502;
 // Posted by a second start in the same folder: the running program brings its notes forward.
 constexpr UINT BringNotesMessage = 12503;
+// Posted by the installer to a program it replaces: end now, asking nothing.
+constexpr UINT EndRequestMessage = 12504;
 constexpr WORD FocusNextCommand = 1212, FocusPreviousCommand = 1213;
 
 // What a message hook answers when the message goes on to the default handling.
@@ -41,9 +43,11 @@ LRESULT CALLBACK LayerWindowProcedure(HWND handle, UINT message, WPARAM wParam, 
 // Dispatches whatever waits in the queue; the events it would make are dropped.
 void DrainMessages();
 
-// Runs inside the session-end messages, so that what must be stored is on disk before
-// Windows is answered; it may run more than once.
+// Runs inside WM_ENDSESSION as the session ends, so that what must be stored is on disk before
+// Windows is answered; it runs once for each window of the program.
 void SetSessionEndHandler(void (*handler)());
+// Runs when EndRequestMessage comes, in whatever loop takes it; the handler ends the process.
+void SetEndRequestHandler(void (*handler)());
 // Runs whenever a control's text changed, in whatever loop dispatched the change: an edit made
 // from a menu or a dialog counts as much as one typed.
 void SetTextChangeHandler(void (*handler)());

@@ -5,7 +5,7 @@
 #include "events.h"
 
 #ifndef _WIN64
-static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the first version of the record has 88 bytes");
+static_assert(NOTIFYICONDATAA_V2_SIZE == 488, "the record with balloons has 488 bytes");
 #endif
 
 namespace {
@@ -17,16 +17,17 @@ HWND OwnerOf(ObjectNumber number) {
   return entry ? *entry : nullptr;
 }
 
-// The record every shell call starts from: the first, 88-byte version of the structure.
+// The record every shell call starts from: the version with balloons, which every shell since
+// Windows 2000 takes.
 NOTIFYICONDATAA TrayIconData(HWND window, ObjectNumber number, UINT flags, const char* tip) {
   NOTIFYICONDATAA data;
   std::memset(&data, 0, sizeof data);
-  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data.cbSize = NOTIFYICONDATAA_V2_SIZE;
   data.hWnd = window;
   data.uID = static_cast<UINT>(number);
   data.uFlags = flags;
   if (flags & NIF_MESSAGE) data.uCallbackMessage = TrayCallbackMessage;
-  if (tip) std::strncpy(data.szTip, tip, 63);  // the first version's field holds 64 bytes
+  if (tip) std::strncpy(data.szTip, tip, sizeof data.szTip - 1);
   return data;
 }
 
@@ -61,6 +62,16 @@ int TrayIconSetTip(ObjectNumber number, const char* text) {
   if (!text || !window) return 0;
   NOTIFYICONDATAA data = TrayIconData(window, number, NIF_TIP, text);
   data.uCallbackMessage = TrayCallbackMessage;
+  return Shell_NotifyIconA(NIM_MODIFY, &data);
+}
+
+int TrayIconBalloon(ObjectNumber number, const char* title, const char* text, DWORD icon) {
+  HWND window = OwnerOf(number);
+  if (!window) return 0;
+  NOTIFYICONDATAA data = TrayIconData(window, number, NIF_INFO, nullptr);
+  std::strncpy(data.szInfoTitle, title, sizeof data.szInfoTitle - 1);
+  std::strncpy(data.szInfo, text, sizeof data.szInfo - 1);
+  data.dwInfoFlags = icon;
   return Shell_NotifyIconA(NIM_MODIFY, &data);
 }
 

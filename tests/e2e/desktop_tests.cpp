@@ -31,8 +31,9 @@ TEST_F(Desktop, WhatWasMovedIsStoredAtExitAtAltF4AndAtTheEndOfASession) {
          DWORD_PTR answer = 0;
          EXPECT_TRUE(SendMessageTimeoutA(t.app.owner, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000, &answer));
          EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
-         EXPECT_EQ(t.File(), stored) << "stored before the answer";
+         EXPECT_EQ(t.File(), MovedNote(400)) << "answered at once";
          EXPECT_TRUE(SendMessageTimeoutA(t.app.owner, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 5000, nullptr));
+         EXPECT_EQ(t.File(), stored) << "stored before the answer";
          Ended(t);
        }},
   };

@@ -84,7 +84,7 @@ TEST(Release, InstallsForTheUserAndKeepsTheNotesThroughAnUpgradeAndTheUninstall)
   // The upgrade asks the installed Tackpad, not the portable one, to end, and starts it again.
   ASSERT_EQ(Silently(SETUP), 0);
   DWORD code = 99;
-  EXPECT_TRUE(WaitForExit(started, &code, 0) && code == 0) << "the upgrade did not end the old Tackpad with Exit";
+  EXPECT_TRUE(WaitForExit(started, &code, 0) && code == 0) << "the upgrade did not end the old Tackpad";
   EXPECT_FALSE(WaitForExit(portable, &code, 0)) << "the upgrade ended the portable Tackpad";
   HWND note = nullptr;
   EXPECT_TRUE(WaitUntil([&] {

@@ -1,0 +1,154 @@
+// When "Settings.ini" cannot be written: the person is told, nothing is lost, an end asks first.
+#include "fixture.h"
+
+#include <commctrl.h>
+
+namespace {
+
+using Failures = E2eTest;
+
+const std::string Kept = CrLfLines(GroupLines("Kept", 100, 100, 258, "one", 0, 8252912, 0, 0, 0, 0));
+const std::string Gone = CrLfLines(GroupLines("Gone", 400, 100, 258, "two", 0, 8252912, 0, 0, 0, 0));
+const std::string HeldReason = "another program has Settings.ini open";
+
+// Another program holding the file, open for reading and sharing it with readers only.
+struct Held {
+  explicit Held(const std::string& path)
+      : file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+  ~Held() { Release(); }
+  void Release() {
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    file = INVALID_HANDLE_VALUE;
+  }
+  HANDLE file;
+};
+
+// The tray's tooltip windows: its balloons, or the tips its icons show under the mouse.
+std::vector<HWND> TrayTooltips(bool balloons) {
+  std::vector<HWND> found;
+  for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, TOOLTIPS_CLASSA, nullptr));) {
+    if (((GetWindowLongA(w, GWL_STYLE) & TTS_BALLOON) != 0) == balloons) found.push_back(w);
+  }
+  return found;
+}
+
+// The balloon on screen that says `text`, waited for.
+HWND BalloonSaying(const std::string& text, int timeoutMs = 30000) {
+  HWND shown = nullptr;
+  WaitUntil([&] {
+    for (HWND w : TrayTooltips(true)) {
+      if (!IsWindowVisible(w)) continue;
+      const std::string says = TextOf(w);
+      if (says.find(text) != std::string::npos) shown = w;
+    }
+    return shown != nullptr;
+  }, timeoutMs);
+  return shown;
+}
+
+// The message box's text, from whichever of its labels holds it.
+std::string BoxText(HWND box) {
+  std::string text;
+  for (HWND label = nullptr; (label = FindWindowExA(box, label, "Static", nullptr));) text += TextOf(label);
+  return text;
+}
+
+// True once the mouse over a tray icon shows `tip`.
+bool TipShows(const std::string& tip) {
+  return WaitUntil([&] {
+    for (HWND icon : TrayIcons()) Xdo("mousemove_relative -- 1 1", icon);
+    for (HWND w : TrayTooltips(false)) {
+      if (TextOf(w) == tip) return true;
+    }
+    return false;
+  }, 15000);
+}
+
+TEST_F(Failures, AHeldFileIsToldOnceByCauseAndWhatItRefusedIsStoredOnceItIsFree) {
+  ASSERT_NO_FATAL_FAILURE(Launch((Kept + Gone).c_str(), 3));
+  Held held(InPlace(dir, "Settings.ini"));
+  PostCommand(Note(1), OnTopItem);
+  HWND balloon = BalloonSaying(HeldReason);
+  ASSERT_NE(balloon, nullptr) << "no balloon";
+  EXPECT_TRUE(TipShows("Tackpad: changes not saved, " + HeldReason));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(balloon); }, 35000));
+  HWND gone = Note(3);
+  PostCommand(gone, DeleteNoteItem);  // the same cause again
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(gone); }));
+  EXPECT_EQ(BalloonSaying(HeldReason, 5000), nullptr) << "the same cause was told again";
+  EXPECT_EQ(File(), Kept + Gone);
+
+  held.Release();
+  PostCommand(Note(1), SaveNoteItem);
+  EXPECT_EQ(Changed(Kept + Gone), WithKey(Kept, "Kept", "OnTop", "1")) << "the refused key and deletion";
+  const std::string path = InPlace(dir, "Settings.ini");
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+  PostCommand(Note(1), OnTopItem);
+  EXPECT_NE(BalloonSaying("Settings.ini is read-only"), nullptr) << "another cause is told";
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  PostCommand(Note(1), SaveNoteItem);
+  EXPECT_TRUE(TipShows("Tackpad")) << "a store succeeded";
+}
+
+TEST_F(Failures, ExitAsksCancelKeepsTheProgramTryAgainStoresAndContinueEndsWithoutStoring) {
+  ASSERT_NO_FATAL_FAILURE(Launch(Kept.c_str(), 1));
+  const std::string onTop = WithKey(Kept, "Kept", "OnTop", "1");
+  auto question = [&] {
+    HWND box = Dialog("#32770");
+    EXPECT_NE(BoxText(box).find("another program has Settings.ini open.\n\nThese notes have changes that would "
+                                "be lost: \"Kept\"."), std::string::npos);
+    return box;
+  };
+  DWORD code = 99;
+  {
+    Held held(InPlace(dir, "Settings.ini"));
+    PostCommand(Note(1), OnTopItem);
+    PostCommand(app.owner, ExitItem);
+    ASSERT_TRUE(CloseDialog(question(), IDCANCEL));
+    EXPECT_TRUE(Ping(app)) << "Cancel keeps it running";
+    PostCommand(app.owner, ExitItem);
+    ASSERT_TRUE(CloseDialog(question(), IDTRYAGAIN));
+    HWND again = question();  // still held
+    held.Release();
+    ASSERT_TRUE(CloseDialog(again, IDTRYAGAIN));
+  }
+  EXPECT_TRUE(WaitForExit(app, &code) && code == 0);
+  EXPECT_EQ(File(), onTop);
+
+  ASSERT_NO_FATAL_FAILURE(Start(1));
+  Held held(InPlace(dir, "Settings.ini"));
+  PostCommand(Note(1), OnTopItem);
+  PostCommand(app.owner, ExitItem);
+  ASSERT_TRUE(CloseDialog(question(), IDCONTINUE));
+  EXPECT_TRUE(WaitForExit(app, &code) && code == 0);
+  EXPECT_EQ(File(), onTop) << "Continue stores nothing";
+}
+
+TEST_F(Failures, TheSessionsEndKeepsWhatTheFileRefusedInARecoveryFileThatTheNextStartNames) {
+  ASSERT_NO_FATAL_FAILURE(Launch(Kept.c_str(), 1));
+  {
+    Held held(InPlace(dir, "Settings.ini"));
+    PostCommand(Note(1), OnTopItem);
+    ASSERT_NE(BalloonSaying(HeldReason), nullptr);
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(SendMessageTimeoutA(app.owner, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000, &answer));
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+    EXPECT_TRUE(SendMessageTimeoutA(app.owner, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 15000, nullptr));
+    DWORD code = 99;
+    EXPECT_TRUE(WaitForExit(app, &code) && code == 0);
+  }
+  EXPECT_EQ(File(), Kept);
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(InPlace(dir, "Tackpad notes not saved *.ini").c_str(), &found);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE) << "no recovery file";
+  FindClose(search);
+  const std::string recovery = InPlace(dir, found.cFileName);
+  std::string kept;
+  EXPECT_TRUE(ReadBytes(recovery, kept) && kept == WithKey(Kept, "Kept", "OnTop", "1"));
+
+  ASSERT_NO_FATAL_FAILURE(Start(1));
+  EXPECT_NE(BalloonSaying("Unsaved notes were kept in " + recovery), nullptr);
+  EXPECT_TRUE(TipShows(("Tackpad: unsaved notes were kept in " + recovery).substr(0, 127)));
+}
+
+}  // namespace
