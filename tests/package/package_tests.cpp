@@ -8,6 +8,7 @@
 
 #include "commands.h"
 #include "driver.h"
+#include "note.h"
 
 namespace {
 
@@ -81,10 +82,22 @@ TEST(Release, InstallsForTheUserAndKeepsTheNotesThroughAnUpgradeAndTheUninstall)
                         "'README.txt Tackpad.exe ' ]"));
   ASSERT_NO_FATAL_FAILURE(StartWithNote(unpacked.windows + "\\Tackpad.exe", unpacked.windows, "Carry", portable));
 
-  // The upgrade asks the installed Tackpad, not the portable one, to end, and starts it again.
+  // The upgrade asks the installed Tackpad, not the portable one, to end, and starts it again;
+  // with its file held by another program, that Tackpad asks nothing and keeps its change (the
+  // note taken off the top) in a recovery file.
+  HANDLE held = CreateFileA((notes + "\\Settings.ini").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  PostCommand(WaitForWindow(started.process.dwProcessId, "WindowClass_2"), OnTopItem);
   ASSERT_EQ(Silently(SETUP), 0);
+  CloseHandle(held);
   DWORD code = 99;
   EXPECT_TRUE(WaitForExit(started, &code, 0) && code == 0) << "the upgrade did not end the old Tackpad";
+  WIN32_FIND_DATAA recovery;
+  HANDLE search = FindFirstFileA((notes + "\\Tackpad notes not saved *.ini").c_str(), &recovery);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE) << "no recovery file";
+  FindClose(search);
+  std::string kept;
+  EXPECT_TRUE(ReadBytes(notes + "\\" + recovery.cFileName, kept) && kept.find("OnTop = 0") != std::string::npos);
   EXPECT_FALSE(WaitForExit(portable, &code, 0)) << "the upgrade ended the portable Tackpad";
   HWND note = nullptr;
   EXPECT_TRUE(WaitUntil([&] {
