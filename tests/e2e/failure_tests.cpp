@@ -57,7 +57,7 @@ bool TipShows(const std::string& tip) {
       if (TextOf(w) == tip) return true;
     }
     return false;
-  }, 30000);
+  }, 45000);
 }
 
 TEST_F(Failures, AHeldFileIsToldOnceByCauseAndWhatItRefusedIsStoredOnceItIsFree) {
