@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "events.h"
 #include "persistence.h"
@@ -14,13 +15,10 @@ volatile std::uint32_t* publishedOwner;
 // The folder's file by its full path, case folded, as a name short enough for the object
 // namespace (64-bit FNV-1a; two folders that collide only share one program).
 void FolderObjectName(char* name, std::size_t size) {
-  char path[MAX_PATH * 4];
-  DWORD length = GetFullPathNameA(SettingsFile, sizeof path, path, nullptr);
-  if (length == 0 || length >= sizeof path) length = 0;
-  path[length] = 0;
-  CharUpperA(path);
+  std::string path = SettingsFilePath();
+  CharUpperA(&path[0]);
   std::uint64_t hash = 14695981039346656037ull;
-  for (DWORD i = 0; i < length; ++i) hash = (hash ^ static_cast<unsigned char>(path[i])) * 1099511628211ull;
+  for (char c : path) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
   std::snprintf(name, size, "Local\\Tackpad-%016llx", static_cast<unsigned long long>(hash));
 }
 

@@ -70,6 +70,12 @@ void WriteTitleAndText(ObjectNumber note, const std::string& title, const Stored
 
 }  // namespace
 
+std::string SettingsFilePath() {
+  char path[MAX_PATH * 4];
+  DWORD length = GetFullPathNameA(SettingsFile, sizeof path, path, nullptr);
+  return length && length < sizeof path ? std::string(path, length) : std::string();
+}
+
 bool CollectGroupNames() {
   TextListEmpty(GroupNameList);
   if (!StartGroups()) return true;

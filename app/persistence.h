@@ -10,6 +10,8 @@
 // this file; so do a pause in typing and the end of a drag. At an orderly end, StoreChangedNotes
 // keeps what was typed or moved since.
 constexpr char SettingsFile[] = "Settings.ini";
+// Its full path, as this process names it; empty when that cannot be told.
+std::string SettingsFilePath();
 
 // The names of the file's groups, in file order; refilled by each walk over the groups.
 extern TextList GroupNameList;

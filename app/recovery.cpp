@@ -15,12 +15,6 @@ namespace {
 // Which recovery file to name at the next start, one value per notes file, named by its path.
 constexpr char RecoveryRegistryKey[] = "Software\\Tackpad\\Recovery files";
 
-std::string SettingsPath() {
-  char path[MAX_PATH * 4];
-  DWORD length = GetFullPathNameA(SettingsFile, sizeof path, path, nullptr);
-  return length && length < sizeof path ? std::string(path, length) : std::string();
-}
-
 // "Tackpad notes not saved 2026-12-09 14-30-12.ini", numbered on when that name is taken.
 bool WriteRecoveryInto(const std::string& folder, std::string& written) {
   SYSTEMTIME now;
@@ -55,7 +49,7 @@ void RememberRecoveryFile(const std::string& settings, const std::string& recove
 
 bool KeepWaitingWritesInRecoveryFile() {
   if (!WritesWaiting()) return true;
-  const std::string settings = SettingsPath();
+  const std::string settings = SettingsFilePath();
   const std::string folder = settings.substr(0, settings.rfind('\\') + 1);
   std::string written;
   if (folder.empty() || !WriteRecoveryInto(folder, written)) {
@@ -73,7 +67,7 @@ bool KeepWaitingWritesInRecoveryFile() {
 void TellOfRecoveryFile() {
   HKEY key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, RecoveryRegistryKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key)) return;
-  const std::string settings = SettingsPath();
+  const std::string settings = SettingsFilePath();
   char path[MAX_PATH * 4];
   DWORD size = sizeof path - 1, type = 0;
   if (!RegQueryValueExA(key, settings.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(path), &size) &&

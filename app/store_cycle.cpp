@@ -1,6 +1,9 @@
 #include "store_cycle.h"
 
 #include <algorithm>
+#include <iterator>
+#include <set>
+#include <utility>
 
 #include "autosave.h"
 #include "persistence.h"
@@ -23,19 +26,21 @@ void Apply(const Write& write) {
   WriteKeyString(write.key.c_str(), write.value.c_str());
 }
 
-// A later write of the same key, or the group's removal, makes an earlier write of it needless;
-// so what waits stays one entry per key however long the file is held.
-void Wait(const Write& write) {
-  const bool removal = write.key.empty();
-  auto needless = [&](const Write& earlier) {
-    return earlier.group == write.group && !earlier.key.empty() && (removal || earlier.key == write.key);
-  };
-  // Only behind the group's last removal: a write before it must still be removed.
-  auto from = std::find_if(waiting.rbegin(), waiting.rend(), [&](const Write& w) {
-    return w.group == write.group && w.key.empty();
-  }).base();
-  waiting.erase(std::remove_if(from, waiting.end(), needless), waiting.end());
-  waiting.push_back(write);
+// Joins what the file refused to what waits. An earlier write of a key written again, and anything
+// before its group's removal, is needless: what waits stays one entry per key however long the
+// file is held. One pass from the end, as a refused "Hide All" of thousands of notes must not stall.
+void Wait(const std::vector<Write>& refused) {
+  waiting.insert(waiting.end(), refused.begin(), refused.end());
+  std::set<std::string> removed;
+  std::set<std::pair<std::string, std::string>> written;
+  std::vector<Write> kept;
+  for (auto write = waiting.rbegin(); write != waiting.rend(); ++write) {
+    const bool removal = write->key.empty();
+    const bool needless = removed.count(write->group) || (!removal && !written.insert({write->group, write->key}).second);
+    if (removal) removed.insert(write->group);
+    if (!needless) kept.push_back(std::move(*write));
+  }
+  waiting.assign(std::make_move_iterator(kept.rbegin()), std::make_move_iterator(kept.rend()));
 }
 
 void OpenWithWaitingWrites() {
@@ -61,7 +66,10 @@ void StoreKey(const char* key, const std::string& value) {
   WriteKeyString(key, value.c_str());
 }
 
-void StoreKey(const char* key, std::int32_t value) { StoreKey(key, std::to_string(value)); }
+void StoreKey(const char* key, std::int32_t value) {
+  cycle.push_back({cycleGroup, key, std::to_string(value)});
+  WriteKeyLong(key, value);
+}
 
 void StoreRemoval(const std::string& name) {
   cycle.push_back({name, "", ""});
@@ -71,7 +79,7 @@ void StoreRemoval(const std::string& name) {
 bool EndStore() {
   const bool stored = CloseSettings();
   if (stored) waiting.clear();
-  else for (const Write& write : cycle) Wait(write);
+  else Wait(cycle);
   cycle.clear();
   ReportStore(stored, SettingsWriteFailure());
   if (!stored) RetryStoreLater();
