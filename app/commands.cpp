@@ -144,6 +144,7 @@ void ShowNoteMenuAtNote(ObjectNumber note) {
 }
 
 void BringNotesForward() {
+  SetAllHidden(0);
   HWND last = nullptr;
   for (ObjectNumber note : LiveNotes()) {
     HWND window = WindowHandle(note);

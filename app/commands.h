@@ -14,5 +14,5 @@ bool RunMenuCommand(std::int32_t item, ObjectNumber window);
 void AskForNewNote();
 // The note's menu below its title strip, for the keyboard.
 void ShowNoteMenuAtNote(ObjectNumber note);
-// Raises the visible notes above other windows, the last one active; writes nothing.
+// A second start on the same file: "Show All Notes", then the notes raised, the last one active.
 void BringNotesForward();

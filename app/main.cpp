@@ -85,7 +85,7 @@ void MainLoop() {
       case DisplayChangeEvent:
         for (ObjectNumber note : LiveNotes()) BringNoteIntoReach(note);
         break;
-      case BringNotesMessage:
+      case BringNotesEvent:
         BringNotesForward();
         break;
       case CloseEvent:
@@ -103,6 +103,7 @@ bool endedWithoutAsking;
 void EndWithoutAsking() {
   if (endedWithoutAsking) return;  // once, though every window of the program is told
   endedWithoutAsking = true;
+  AnnounceEnding(true);
   HWND owner = WindowHandle(OwnerWindow);
   ShutdownBlockReasonCreate(owner, L"Saving your notes");
   if (!StoreChangedNotes()) KeepWaitingWritesInRecoveryFile();
@@ -145,8 +146,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   SetSessionEndHandler(EndWithoutAsking);
   SetEndRequestHandler(EndAtRequest);
   StartAutosave(WindowHandle(OwnerWindow));  // not before: loading drains messages with the file open
-  do MainLoop();
-  while (!endedWithoutAsking && !ReadyToEnd());  // nothing typed is lost unless the person says so
+  for (;;) {
+    MainLoop();
+    AnnounceEnding(true);  // a start from now on waits for the end instead of handing over
+    if (endedWithoutAsking || ReadyToEnd()) break;  // nothing typed is lost unless the person says so
+    AnnounceEnding(false);
+  }
   EndLayers();
   ExitProcess(0);
 }

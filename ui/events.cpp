@@ -196,6 +196,9 @@ LRESULT Translate(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYENDSESSION:
     case WM_ENDSESSION:
       return EndSession(handle, message, wParam);
+    case BringNotesMessage:  // a menu or a question open must not swallow it
+      EnqueueAndWake(BringNotesEvent, handle);
+      return 0;
     case EndRequestMessage:  // taken in any loop, a question's included
       if (endRequestHandler) endRequestHandler();
       return 0;

@@ -17,12 +17,13 @@ enum : std::int32_t {
   ActivateEvent = 13104,
   TaskbarRestartEvent = 13105,  // the shell started anew: every tray icon is gone
   DisplayChangeEvent = 13106,   // monitors or their work areas changed
-  KeyboardMenuEvent = 13107     // Shift+F10 or the menu key on a window of the layer
+  KeyboardMenuEvent = 13107,    // Shift+F10 or the menu key on a window of the layer
+  BringNotesEvent = 13108       // BringNotesMessage came in, in whatever loop
 };
 enum : std::int32_t { TrayLeftClick = 0, TrayRightClick = 1, TrayLeftDoubleClick = 2, TrayRightDoubleClick = 3 };
 
 constexpr UINT TrayCallbackMessage = 12501, TrayRelayMessage = 12502;
-// Posted by a second start in the same folder: the running program brings its notes forward.
+// Posted by a second start on the same file: the running program shows its notes.
 constexpr UINT BringNotesMessage = 12503;
 // Posted by the installer to a program it replaces: end now, asking nothing.
 constexpr UINT EndRequestMessage = 12504;

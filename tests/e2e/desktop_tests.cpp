@@ -1,6 +1,7 @@
 // What a Windows desktop does around the program: the ways it ends, monitors, the taskbar,
 // the keyboard, a second start.
 #include "fixture.h"
+#include "instance.h"
 
 #include <shellapi.h>
 
@@ -73,7 +74,7 @@ TEST_F(Desktop, ANoteOffEveryMonitorLoadsInReachAndOnlyACommandStoresItsNewPlace
   EXPECT_EQ(Changed(file), WithKey(moved, "Far", "Hidden", "1"));
 }
 
-TEST_F(Desktop, TheKeyboardOpensANotesMenuTheTrayIconComesBackAndASecondStartEndsAtOnce) {
+TEST_F(Desktop, TheKeyboardOpensANotesMenuTheTrayIconComesBackAndASecondStartShowsTheNotes) {
   const std::vector<HWND> before = TrayIcons();
   ASSERT_NO_FATAL_FAILURE(Launch(CrLfLines(GroupLines("Q&A", 100, 100, 258, "", 0, 8252912, 0, 0, 0, 0)).c_str(), 1));
   EXPECT_TRUE(GetWindowLongA(TitleStrip(1), GWL_STYLE) & SS_NOPREFIX) << "\"&\" shown as it is";
@@ -95,13 +96,36 @@ TEST_F(Desktop, TheKeyboardOpensANotesMenuTheTrayIconComesBackAndASecondStartEnd
   PostMessageA(app.owner, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
   EXPECT_TRUE(WaitUntil([&] { return TrayIcons().size() == before.size() + 1; })) << "the icon did not come back";
 
-  RunningApp second, beside;
-  ASSERT_TRUE(StartApp(TACKPAD_EXE, dir, nullptr, second));
+  const std::string shown = File();
+  PostCommand(app.owner, HideAllItem);
+  const std::string hidden = Changed(shown);
+  // The folder under other names: the running program is found by what the file is, not its name.
+  const Place linked{dir.windows + ".link", dir.unix + ".link"};
+  ASSERT_TRUE(RunOnHost("ln -sfn '" + dir.unix + "' '" + linked.unix + "'"));
+  char shortName[MAX_PATH] = "";
+  GetShortPathNameA(dir.windows.c_str(), shortName, MAX_PATH);
   DWORD code = 99;
-  ASSERT_TRUE(WaitForExit(second, &code)) << "a second start in the folder kept running";
-  EXPECT_EQ(code, 0u);
+  for (const Place& name : {linked, Place{shortName, dir.unix}}) {
+    RunningApp second;
+    ASSERT_TRUE(StartApp(TACKPAD_EXE, name, nullptr, second));
+    ASSERT_TRUE(WaitForExit(second, &code)) << name.windows << ": a second start on the file kept running";
+    EXPECT_EQ(code, 0u);
+  }
+  EXPECT_EQ(Changed(hidden), shown) << "a second start shows every note, as \"Show All Notes\" does";
+  EXPECT_TRUE(IsWindowVisible(Note(1)));
   EXPECT_EQ(ProcessWindows(app.process.dwProcessId, "WindowClass_1").size(), 1u);
-  ASSERT_TRUE(StartApp(TACKPAD_EXE, FreshDirectory("e2e.Desktop.Beside"), "WindowClass_1000", beside));
+
+  // Another folder whose shared record names a live window that is not a program's owner window.
+  RunningApp beside;
+  const Place other = FreshDirectory("e2e.Desktop.Beside");
+  HANDLE shared = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(RunningProgram),
+                                     FolderObjectName(InPlace(other, "Settings.ini").c_str()).c_str());
+  auto* planted = static_cast<RunningProgram*>(MapViewOfFile(shared, FILE_MAP_WRITE, 0, 0, 0));
+  if (planted) *planted = RunningProgram{static_cast<LONG>(app.process.dwProcessId), HandleToLong(Note(1)), 0};
+  const bool started = planted && StartApp(TACKPAD_EXE, other, "WindowClass_1000", beside);
+  UnmapViewOfFile(planted);
+  CloseHandle(shared);
+  ASSERT_TRUE(started) << "a stale record ended the start";
   EXPECT_TRUE(ExitApp(beside, ExitItem, &code) && code == 0) << "a start in another folder runs beside";
   EXPECT_TRUE(Ping(app));
 }

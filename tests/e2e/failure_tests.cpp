@@ -89,7 +89,7 @@ TEST_F(Failures, AHeldFileIsToldOnceByCauseAndWhatItRefusedIsStoredOnceItIsFree)
   EXPECT_TRUE(TipShows("Tackpad")) << "a store succeeded";
 }
 
-TEST_F(Failures, ExitAsksCancelKeepsTheProgramTryAgainStoresAndContinueEndsWithoutStoring) {
+TEST_F(Failures, ExitAsksCancelKeepsTheProgramTryAgainStoresContinueEndsWithoutStoringAndAStartMeanwhileWaits) {
   ASSERT_NO_FATAL_FAILURE(Launch(Kept.c_str(), 1));
   const std::string onTop = WithKey(Kept, "Kept", "OnTop", "1");
   auto question = [&] {
@@ -119,9 +119,16 @@ TEST_F(Failures, ExitAsksCancelKeepsTheProgramTryAgainStoresAndContinueEndsWitho
   Held held = Hold(InPlace(dir, "Settings.ini"));
   PostCommand(Note(1), OnTopItem);
   PostCommand(app.owner, ExitItem);
-  ASSERT_TRUE(CloseDialog(question(), IDCONTINUE));
+  HWND box = question();
+  RunningApp next;  // started while the first is ending: it waits for that end, then runs
+  ASSERT_TRUE(StartApp(exe, dir, nullptr, next));
+  EXPECT_FALSE(WaitForExit(next, &code, 4000)) << "a start during an exit ended";
+  ASSERT_TRUE(CloseDialog(box, IDCONTINUE));
   EXPECT_TRUE(WaitForExit(app, &code) && code == 0);
   EXPECT_EQ(File(), onTop) << "Continue stores nothing";
+  app = next;
+  app.owner = WaitForWindow(app.process.dwProcessId, "WindowClass_1000");
+  EXPECT_TRUE(app.owner && WaitForWindow(app.process.dwProcessId, "WindowClass_1")) << "it did not run after the end";
 }
 
 TEST_F(Failures, TheSessionsEndKeepsWhatTheFileRefusedInARecoveryFileThatTheNextStartNames) {
