@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -144,9 +145,13 @@ void ShowNoteMenuAtNote(ObjectNumber note) {
 }
 
 void BringNotesForward() {
-  SetAllHidden(0);
+  const std::vector<ObjectNumber> notes = LiveNotes();
+  // A file whose notes all show already is not rewritten, nor refused, by a start.
+  if (std::any_of(notes.begin(), notes.end(), [](ObjectNumber n) { return !IsWindowVisible(WindowHandle(n)); })) {
+    SetAllHidden(0);
+  }
   HWND last = nullptr;
-  for (ObjectNumber note : LiveNotes()) {
+  for (ObjectNumber note : notes) {
     HWND window = WindowHandle(note);
     if (!IsWindowVisible(window)) continue;
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);

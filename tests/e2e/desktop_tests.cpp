@@ -96,28 +96,38 @@ TEST_F(Desktop, TheKeyboardOpensANotesMenuTheTrayIconComesBackAndASecondStartSho
   PostMessageA(app.owner, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
   EXPECT_TRUE(WaitUntil([&] { return TrayIcons().size() == before.size() + 1; })) << "the icon did not come back";
 
-  const std::string shown = File();
-  PostCommand(app.owner, HideAllItem);
-  const std::string hidden = Changed(shown);
   // The folder under other names: the running program is found by what the file is, not its name.
   const Place linked{dir.windows + ".link", dir.unix + ".link"};
   ASSERT_TRUE(RunOnHost("ln -sfn '" + dir.unix + "' '" + linked.unix + "'"));
   char shortName[MAX_PATH] = "";
   GetShortPathNameA(dir.windows.c_str(), shortName, MAX_PATH);
   DWORD code = 99;
-  for (const Place& name : {linked, Place{shortName, dir.unix}}) {
+  auto secondStart = [&](const Place& name) {
     RunningApp second;
     ASSERT_TRUE(StartApp(TACKPAD_EXE, name, nullptr, second));
     ASSERT_TRUE(WaitForExit(second, &code)) << name.windows << ": a second start on the file kept running";
     EXPECT_EQ(code, 0u);
-  }
+  };
+  auto writeTime = [&] {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExA(InPlace(dir, "Settings.ini").c_str(), GetFileExInfoStandard, &data);
+    return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+  };
+  const ULONGLONG untouched = writeTime();
+  ASSERT_NO_FATAL_FAILURE(secondStart(linked));
+  ASSERT_NO_FATAL_FAILURE(Barrier());
+  EXPECT_EQ(writeTime(), untouched) << "every note showed already: a start stores nothing";
+  const std::string shown = File();
+  PostCommand(app.owner, HideAllItem);
+  const std::string hidden = Changed(shown);
+  ASSERT_NO_FATAL_FAILURE(secondStart(Place{shortName, dir.unix}));
   EXPECT_EQ(Changed(hidden), shown) << "a second start shows every note, as \"Show All Notes\" does";
   EXPECT_TRUE(IsWindowVisible(Note(1)));
-  EXPECT_EQ(ProcessWindows(app.process.dwProcessId, "WindowClass_1").size(), 1u);
 
   // Another folder whose shared record names a live window that is not a program's owner window.
   RunningApp beside;
-  const Place other = FreshDirectory("e2e.Desktop.Beside");
+  const Place other{dir.windows + "\\beside", dir.unix + "/beside"};  // within reach of the fixture's sweep
+  ASSERT_TRUE(CreateDirectoryA(other.windows.c_str(), nullptr));
   HANDLE shared = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(RunningProgram),
                                      FolderObjectName(InPlace(other, "Settings.ini").c_str()).c_str());
   auto* planted = static_cast<RunningProgram*>(MapViewOfFile(shared, FILE_MAP_WRITE, 0, 0, 0));

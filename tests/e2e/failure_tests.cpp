@@ -120,13 +120,12 @@ TEST_F(Failures, ExitAsksCancelKeepsTheProgramTryAgainStoresContinueEndsWithoutS
   PostCommand(Note(1), OnTopItem);
   PostCommand(app.owner, ExitItem);
   HWND box = question();
-  RunningApp next;  // started while the first is ending: it waits for that end, then runs
-  ASSERT_TRUE(StartApp(exe, dir, nullptr, next));
-  EXPECT_FALSE(WaitForExit(next, &code, 4000)) << "a start during an exit ended";
+  RunningApp ending = app;  // the fixture ends the next start, made while this one ends
+  ASSERT_TRUE(StartApp(exe, dir, nullptr, app));
+  EXPECT_FALSE(WaitForExit(app, &code, 4000)) << "a start during an exit ended";
   ASSERT_TRUE(CloseDialog(box, IDCONTINUE));
-  EXPECT_TRUE(WaitForExit(app, &code) && code == 0);
+  EXPECT_TRUE(WaitForExit(ending, &code) && code == 0);
   EXPECT_EQ(File(), onTop) << "Continue stores nothing";
-  app = next;
   app.owner = WaitForWindow(app.process.dwProcessId, "WindowClass_1000");
   EXPECT_TRUE(app.owner && WaitForWindow(app.process.dwProcessId, "WindowClass_1")) << "it did not run after the end";
 }

@@ -4,7 +4,8 @@
 
 void E2eTest::TearDown() {
   DWORD code = 0;
-  if (app.process.hProcess && !ExitApp(app, ExitItem, &code)) {
+  // A failed test may have left another start behind in the folder.
+  if ((app.process.hProcess && !ExitApp(app, ExitItem, &code)) || HasFailure()) {
     EXPECT_TRUE(Kill());
   }
 }
@@ -38,16 +39,17 @@ void E2eTest::Exit() {
 }
 
 // Should the platform's kill leave the program's host process behind, icon and windows included,
-// that process is found by its folder and ended too.
+// that process is found by its folder (or one below) and ended too, as is any other start there.
 bool E2eTest::Kill() {
   if (app.process.hProcess) {
     TerminateProcess(app.process.hProcess, 1);
     DWORD code = 0;
     WaitForExit(app, &code);
   }
+  if (dir.unix.empty()) return true;  // no folder yet: nothing to sweep, and never everything
   return RunOnHost("for i in $(seq 100); do left=0; for p in /proc/[0-9]*; do "
-                   "[ \"$(readlink $p/cwd 2>/dev/null)\" = '" + dir.unix + "' ] && "
-                   "{ kill -9 ${p#/proc/} 2>/dev/null; left=1; }; done; [ $left = 0 ] && exit 0; sleep 0.05; "
+                   "case \"$(readlink $p/cwd 2>/dev/null)\" in '" + dir.unix + "'|'" + dir.unix + "'/*) "
+                   "kill -9 ${p#/proc/} 2>/dev/null; left=1;; esac; done; [ $left = 0 ] && exit 0; sleep 0.05; "
                    "done; exit 1");
 }
 
