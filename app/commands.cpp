@@ -28,7 +28,8 @@ std::int32_t ToggleItem(ObjectNumber note, std::int32_t item) {
 
 void RollUp(ObjectNumber note) {
   bool rolled = IsItemChecked(note, RollUpItem);
-  PlaceWindow(note, IgnoreValue, IgnoreValue, IgnoreValue, rolled ? WindowInnerWidth(note) : RolledUpHeight);
+  PlaceWindow(note, IgnoreValue, IgnoreValue, IgnoreValue,
+              rolled ? WindowInnerWidth(note) : NoteScaled(note, RolledUpHeight));
   StoreRollup(note, ToggleItem(note, RollUpItem));
 }
 
@@ -65,15 +66,13 @@ void ChooseTextFont(ObjectNumber note) {
   std::int32_t style = FontChoiceStyle();
   std::string face = FontChoiceName();
   std::int32_t size = FontChoiceSize();
-  ApplyGadgetFont(EditAreaOf(note), MakeFont(note, face.c_str(), size, style));
+  ApplyGadgetFont(EditAreaOf(note), MakeFont(note, face.c_str(), size, style, WindowScale(note)));
   StoreFont(note, face.c_str(), size, style);
 }
 
 void Resize(ObjectNumber note, std::int32_t size, void (*store)(ObjectNumber)) {
   SetWindowHidden(note, 1);
-  PlaceWindow(note, IgnoreValue, IgnoreValue, size, size);
-  PlaceGadget(TitleStripOf(note), 0, TitleStripTop, size, TitleStripHeight);
-  PlaceGadget(EditAreaOf(note), 0, EditAreaTop, size, EditHeightFor(size));
+  SetNoteSize(note, size);
   SetWindowHidden(note, 0);
   store(note);
 }
@@ -84,12 +83,13 @@ void SendToEditArea(ObjectNumber note, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 // The group goes first: it is found by the title strip, which goes with the window. The
-// note's menu and font outlive its window; its number is never handed out again, so they go too.
+// note's menu and fonts outlive its window; its number is never handed out again, so they go too.
 void DeleteNote(ObjectNumber note) {
   DeleteNoteGroup(note);
   RemoveWindow(note);
   DiscardMenu(note);
   DiscardFont(note);
+  DiscardFont(TitleFontOf(note));
 }
 
 // Every window first, then the file once: one rewrite however many notes there are.
@@ -141,7 +141,8 @@ void AskForNewNote() {
 void ShowNoteMenuAtNote(ObjectNumber note) {
   RECT frame;
   if (!GetWindowRect(WindowHandle(note), &frame)) return;
-  ShowMenuAt(note, WindowHandle(note), frame.left + TitleStripHeight, frame.top + EditAreaTop);
+  ShowMenuAt(note, WindowHandle(note), frame.left + NoteScaled(note, TitleStripHeight),
+             frame.top + NoteScaled(note, EditAreaTop));
 }
 
 void BringNotesForward() {

@@ -30,7 +30,6 @@ bool ReadNote(const std::string& groupName, Note& note) {
   note.onTop = ReadKeyLong("OnTop", 0);
   note.alpha = ReadKeyLong("Alpha", 0);
   note.rollup = ReadKeyLong("Rollup", 0);
-  note.editHeight = EditHeightFor(note.size);
   return !SettingsReadFailed() && (!note.text.empty() || text.empty());  // a decoding that ran out of memory
 }
 
@@ -42,7 +41,7 @@ void ApplyStoredStates(const Note& note, ObjectNumber number) {
     SetItemChecked(number, TransparentItem, 1);
   }
   if (note.rollup == 1) {
-    PlaceWindow(number, IgnoreValue, IgnoreValue, IgnoreValue, RolledUpHeight);
+    PlaceWindow(number, IgnoreValue, IgnoreValue, IgnoreValue, NoteScaled(number, RolledUpHeight));
     SetItemChecked(number, RollUpItem, 1);
   }
 }

@@ -1,5 +1,6 @@
 // Tackpad: the entry, the tray icon and the main loop.
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include "autosave.h"
@@ -23,15 +24,13 @@
 
 namespace {
 
-// The icon of the program's own file, else one of the shell's.
+// The program's icon drawn at the size the notification area asks for at the system's scale,
+// else one of the shell's.
 HICON ProgramIcon() {
-  char path[1024];
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  GetModuleFileNameA(nullptr, path, sizeof path);
-  HICON icon = ExtractIconA(instance, path, 0);
-  // 1 means the file is no program or icon file at all.
-  if (reinterpret_cast<UINT_PTR>(icon) > 1) return icon;
-  return SystemFilePath("shell32.dll", path, sizeof path) ? ExtractIconA(instance, path, 2) : nullptr;
+  HICON icon = nullptr;
+  if (SUCCEEDED(LoadIconMetric(GetModuleHandleA(nullptr), MAKEINTRESOURCEW(1), LIM_SMALL, &icon))) return icon;
+  char path[MAX_PATH];
+  return SystemFilePath("shell32.dll", path, sizeof path) ? ExtractIconA(GetModuleHandleA(nullptr), path, 2) : nullptr;
 }
 
 HICON trayImage;

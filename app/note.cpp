@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "display_scale.h"
 #include "fonts.h"
 #include "gadgets.h"
 #include "menus.h"
@@ -15,22 +16,31 @@
 
 Note workingNote;
 std::int32_t NoteCounter;
-HFONT TitleFont;
 
 namespace {
 
+// The strip and the edit area across the window's width at the note's scale; the edit area
+// reaches the bottom of the square, rolled up or not.
+void PlaceNoteParts(ObjectNumber note) {
+  const int width = WindowInnerWidth(note);
+  const int editTop = NoteScaled(note, EditAreaTop);
+  PlaceGadget(TitleStripOf(note), 0, NoteScaled(note, TitleStripTop), width, NoteScaled(note, TitleStripHeight));
+  PlaceGadget(EditAreaOf(note), 0, editTop, width, width > editTop ? width - editTop : 0);
+}
+
+// Both are placed by SetNoteSize, once the note's scale is known.
 void BuildTitleStrip(const Note& note, ObjectNumber number) {
   ObjectNumber strip = TitleStripOf(number);
-  NewTextGadget(strip, 0, TitleStripTop, note.size, TitleStripHeight, note.title.c_str(), SS_CENTER | SS_NOPREFIX);
+  NewTextGadget(strip, 0, 0, 0, 0, note.title.c_str(), SS_CENTER | SS_NOPREFIX);
   ApplyGadgetColour(strip, FrontColour, note.frontColor);
   ApplyGadgetColour(strip, BackColour, note.bkgColor);
-  ApplyGadgetFont(strip, TitleFont);
+  ApplyGadgetFont(strip, MakeFont(TitleFontOf(number), "Tahoma", 9, FontStyleBold, WindowScale(number)));
 }
 
 void BuildEditArea(const Note& note, ObjectNumber number) {
   ObjectNumber edit = EditAreaOf(number);
-  NewEditorGadget(edit, 0, EditAreaTop, note.size, note.editHeight);
-  ApplyGadgetFont(edit, MakePlainFont(number, note.font.c_str(), note.fontSize));
+  NewEditorGadget(edit, 0, 0, 0, 0);
+  ApplyGadgetFont(edit, MakePlainFont(number, note.font.c_str(), note.fontSize, WindowScale(number)));
   ApplyGadgetColour(edit, FrontColour, note.frontColor);
   ApplyGadgetColour(edit, BackColour, note.bkgColor);
   HWND control = GadgetHandle(edit);
@@ -78,17 +88,38 @@ void BuildNoteMenu(ObjectNumber number) {
 
 }  // namespace
 
+// Made where it is stored and sized once the window knows its monitor's scale; shown only then.
 void BuildNoteWindow(const Note& note, ObjectNumber number, bool showAtOnce) {
-  std::uint32_t flags = WS_POPUP | (showAtOnce ? 0 : WindowInvisible);
-  if (!NewWindow(number, note.xPos, note.yPos, note.size, note.size, "", flags, WindowHandle(OwnerWindow))) {
+  if (!NewWindow(number, PhysicalCoordinate(note.xPos), PhysicalCoordinate(note.yPos), 0, 0, "",
+                 WS_POPUP | WindowInvisible, WindowHandle(OwnerWindow))) {
     return;
   }
   SetWindowBackground(number, note.bkgColor);
   if (!SetGadgetHost(WindowHandle(number))) return;
   BuildTitleStrip(note, number);
   BuildEditArea(note, number);
+  SetNoteSize(number, note.size);
   BuildNoteMenu(number);
   if (note.onTop == 1) SetItemChecked(number, OnTopItem, 1);
+  if (showAtOnce) SetWindowHidden(number, 0);
+}
+
+int NoteScaled(ObjectNumber note, int length) { return ScaledTo(length, WindowScale(note)); }
+
+std::int32_t NoteSize(ObjectNumber note) { return UnscaledFrom(WindowInnerWidth(note), WindowScale(note)); }
+
+void SetNoteSize(ObjectNumber note, std::int32_t size) {
+  const int edge = NoteScaled(note, size);
+  PlaceWindow(note, IgnoreValue, IgnoreValue, edge, edge);
+  PlaceNoteParts(note);
+}
+
+void RescaleNote(ObjectNumber note) {
+  if (!IsLiveNote(note)) return;
+  const UINT dpi = WindowScale(note);
+  if (HFONT title = RescaleFont(TitleFontOf(note), dpi)) ApplyGadgetFont(TitleStripOf(note), title);
+  if (HFONT text = RescaleFont(note, dpi)) ApplyGadgetFont(EditAreaOf(note), text);
+  PlaceNoteParts(note);
 }
 
 void CreateNote() {
@@ -96,7 +127,6 @@ void CreateNote() {
   note.xPos = RandomUpTo(800);
   note.yPos = RandomUpTo(600);
   note.size = NormalSize;
-  note.editHeight = EditHeightFor(NormalSize);
   note.text = "Welcome to Tackpad!";
   note.font = "Comic Sans MS";
   note.fontSize = 14;
@@ -132,22 +162,30 @@ bool GadgetText(ObjectNumber gadget, std::string& text) {
 
 HWND EditControl(ObjectNumber note) { return GadgetHandle(EditAreaOf(note)); }
 
+struct StripSearch {
+  RECT strip;
+  int grip;
+  bool found;
+};
+
 // Whether some part of the strip, enough to take hold of, lies on a monitor's work area.
-BOOL CALLBACK FindStripOnMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM stripAddress) {
-  auto* strip = reinterpret_cast<RECT*>(stripAddress);
+BOOL CALLBACK FindStripOnMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM searchAddress) {
+  auto* search = reinterpret_cast<StripSearch*>(searchAddress);
   MONITORINFO info{};
   info.cbSize = sizeof info;
   RECT common;
-  if (!GetMonitorInfoA(monitor, &info) || !IntersectRect(&common, strip, &info.rcWork)) return TRUE;
-  if (common.right - common.left < ReachableGrip || common.bottom - common.top < ReachableGrip / 2) return TRUE;
-  SetRectEmpty(strip);  // found
+  if (!GetMonitorInfoA(monitor, &info) || !IntersectRect(&common, &search->strip, &info.rcWork)) return TRUE;
+  if (common.right - common.left < search->grip || common.bottom - common.top < search->grip / 2) return TRUE;
+  search->found = true;
   return FALSE;
 }
 
-bool StripReachable(const RECT& frame) {
-  RECT strip{frame.left, frame.top + TitleStripTop, frame.right, frame.top + TitleStripTop + TitleStripHeight};
-  EnumDisplayMonitors(nullptr, nullptr, FindStripOnMonitor, reinterpret_cast<LPARAM>(&strip));
-  return IsRectEmpty(&strip);
+bool StripReachable(ObjectNumber note, const RECT& frame) {
+  const int top = frame.top + NoteScaled(note, TitleStripTop);
+  StripSearch search{{frame.left, top, frame.right, top + NoteScaled(note, TitleStripHeight)},
+                     NoteScaled(note, ReachableGrip), false};
+  EnumDisplayMonitors(nullptr, nullptr, FindStripOnMonitor, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 }  // namespace
@@ -169,7 +207,7 @@ void MarkNoteTextStored(ObjectNumber note) { SendMessageA(EditControl(note), EM_
 void BringNoteIntoReach(ObjectNumber note) {
   HWND window = WindowHandle(note);
   RECT frame;
-  if (!window || !GetWindowRect(window, &frame) || StripReachable(frame)) return;
+  if (!window || !GetWindowRect(window, &frame) || StripReachable(note, frame)) return;
   MONITORINFO info{};
   info.cbSize = sizeof info;
   if (!GetMonitorInfoA(MonitorFromRect(&frame, MONITOR_DEFAULTTONEAREST), &info)) return;

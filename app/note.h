@@ -7,13 +7,12 @@
 
 #include "object_table.h"
 
-// The values of one note while it is built from its group or created. Once the window
+// The values of one note while it is built from its group or created, as the file holds them. Once the window
 // stands, the note's live state is held by its window objects, not by a record.
 struct Note {
   std::int32_t xPos;
   std::int32_t yPos;
   std::int32_t size;
-  std::int32_t editHeight;
   std::string title;
   std::string text;
   std::string font;
@@ -30,8 +29,6 @@ struct Note {
 extern Note workingNote;
 // Every note number handed out so far is at most this; numbers are never reused in a run.
 extern std::int32_t NoteCounter;
-// Font 0, bold "Tahoma" 9, on every title strip.
-extern HFONT TitleFont;
 
 // The items of a note's menu, as they come back in menu events.
 enum NoteMenuItem : std::int32_t {
@@ -42,8 +39,19 @@ enum NoteMenuItem : std::int32_t {
 
 constexpr ObjectNumber TitleStripOf(ObjectNumber note) { return note + 2; }
 constexpr ObjectNumber EditAreaOf(ObjectNumber note) { return note - 1; }
+// The note's own fonts: its text's is numbered as the note, its title's, made for the note's
+// scale, next (notes have odd numbers).
+constexpr ObjectNumber TitleFontOf(ObjectNumber note) { return note + 1; }
 
 void BuildNoteWindow(const Note& note, ObjectNumber number, bool showAtOnce);
+// A length of the note's design (96 dpi) at the scale of the note's monitor.
+int NoteScaled(ObjectNumber note, int length);
+// The note's edge as "Size" stores it, whatever the scale.
+std::int32_t NoteSize(ObjectNumber note);
+// The note made a square of `size` (as stored), its title strip and edit area laid out anew.
+void SetNoteSize(ObjectNumber note, std::int32_t size);
+// Lays out a note that took a new scale, its fonts made anew for it.
+void RescaleNote(ObjectNumber note);
 // A new note titled by workingNote.title, with the default values, shown, topmost and stored.
 void CreateNote();
 

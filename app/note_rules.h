@@ -5,8 +5,8 @@
 constexpr std::int32_t OwnerWindow = 1000;
 constexpr std::int32_t TrayMenu = 0;
 constexpr std::int32_t TrayIcon = 1;
-constexpr std::int32_t TitleFontNumber = 0;
 
+// Measures at 96 dpi, scaled to the note's monitor; "Size" stores them unscaled.
 constexpr std::int32_t SmallSize = 128;
 constexpr std::int32_t NormalSize = 258;
 constexpr std::int32_t LargeSize = 388;
@@ -17,11 +17,6 @@ constexpr std::int32_t RolledUpHeight = 24;
 constexpr std::int32_t TranslucentAlpha = 144;
 // Pixels of a title strip that must lie on a work area for a person to drag the note.
 constexpr std::int32_t ReachableGrip = 16;
-
-// The edit area reaches from row 25 to the bottom of the square.
-constexpr std::int32_t EditHeightFor(std::int32_t size) {
-  return size > EditAreaTop ? size - EditAreaTop : 0;
-}
 
 // Notes are numbered in steps of two; the owner window's number is passed over, since a
 // window opened under a number in use replaces the one that had it.

@@ -1,5 +1,6 @@
 #include "persistence.h"
 
+#include "display_scale.h"
 #include "note_rules.h"
 #include "note_text.h"
 #include "settings_store.h"
@@ -11,11 +12,11 @@ TextList GroupNameList;
 namespace {
 
 // Selects the note's group in the open document and writes where the note stands; with
-// `writeSize`, also its edge length.
+// `writeSize`, also its edge length. Both as a program unaware of scales would see them.
 void WriteNotePlacement(ObjectNumber note, const std::string& title, bool writeSize, std::int32_t size) {
   StoreGroup(title);
-  StoreKey("XPos", WindowLeft(note));
-  StoreKey("YPos", WindowTop(note));
+  StoreKey("XPos", UnawareCoordinate(WindowLeft(note)));
+  StoreKey("YPos", UnawareCoordinate(WindowTop(note)));
   if (writeSize) StoreKey("Size", size);
 }
 
@@ -34,7 +35,7 @@ void FinishNoteCycle(ObjectNumber note) {
 }
 
 void StoreMeasuredPlacement(ObjectNumber note) {
-  StoreNotePlacement(note, true, WindowInnerWidth(note));
+  StoreNotePlacement(note, true, NoteSize(note));
 }
 
 void StoreNoteKey(ObjectNumber note, const char* key, std::int32_t value) {
@@ -59,7 +60,7 @@ bool EncodedNoteText(ObjectNumber note, StoredNoteText& encoded) {
 
 // What "Save note" writes, into the open document.
 void WriteTitleAndText(ObjectNumber note, const std::string& title, const StoredNoteText& encoded) {
-  WriteNotePlacement(note, title, true, WindowInnerWidth(note));
+  WriteNotePlacement(note, title, true, NoteSize(note));
   StoreKey("Title", title);
   StoreKey("Text", encoded.text);
   // A mark left by an escaped text could come to name this one: it is emptied, not left stale.

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "commands.h"
+#include "events.h"
 #include "fonts.h"
 #include "gadgets.h"
 #include "menus.h"
@@ -41,7 +42,7 @@ void StartLayers() {
   InitCommonControls();
   StartTray();
   TextListNew(GroupNameList);
-  TitleFont = MakeFont(TitleFontNumber, "Tahoma", 9, FontStyleBold);
+  SetScaleChangeHandler(RescaleNote);
   // Its title names the program where Windows lists what holds up a shutdown.
   NewWindow(OwnerWindow, 0, 0, 0, 0, "Tackpad", WindowInvisible, nullptr);
   BuildTrayMenu();

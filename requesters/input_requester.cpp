@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "display_scale.h"
 #include "memory.h"
 #include "modality.h"
 #include "system_library.h"
@@ -14,14 +15,20 @@ constexpr int OkCommand = 1000;
 constexpr int CancelCommand = 1001;
 // Wakes the loop after a close that came from elsewhere; only this message is taken back.
 constexpr UINT WakeUpMessage = WM_APP + 0x3A1;
+// Its measures at 96 dpi: the frame, then the prompt, the field and the button (left, top,
+// width, height).
+constexpr SIZE FrameSize{300, 130};
+constexpr RECT PromptPlace{10, 10, 280, 22}, FieldPlace{10, 32, 275, 21}, OkPlace{110, 67, 80, 25};
 
 // One requester at a time: its window procedure reaches the dialog's parts through here.
 struct InputRequester {
-  HFONT dialogFont;
+  HFONT dialogFont;  // made for the requester's scale
   bool done;
   bool ownerDisabled;
   HWND disabledOwner;
+  HWND prompt;
   HWND field;
+  HWND ok;
 };
 
 InputRequester requester;
@@ -51,8 +58,40 @@ void StoreFieldText(HWND dialog) {
   *slot = text;
 }
 
+// The default GUI font, which is made for the system's scale, at `dpi`.
+HFONT DialogFontAt(UINT dpi) {
+  LOGFONTA font;
+  if (!GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font)) return nullptr;
+  font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
+  return CreateFontIndirectA(&font);
+}
+
+void PlaceControl(HWND control, const RECT& place, UINT dpi) {
+  SetWindowPos(control, nullptr, ScaledTo(place.left, dpi), ScaledTo(place.top, dpi), ScaledTo(place.right, dpi),
+               ScaledTo(place.bottom, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(requester.dialogFont), TRUE);
+}
+
+// The frame, the parts and their font for `dpi`: in the frame Windows suggests for a new
+// scale, else centred on the screen. The font made for the last scale goes.
+void ScaleRequester(HWND dialog, UINT dpi, const RECT* suggested) {
+  const int width = ScaledTo(FrameSize.cx, dpi), height = ScaledTo(FrameSize.cy, dpi);
+  RECT frame{GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2, GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2, 0, 0};
+  if (suggested) frame = RECT{suggested->left, suggested->top, 0, 0};
+  SetWindowPos(dialog, nullptr, frame.left, frame.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  HFONT old = requester.dialogFont;
+  requester.dialogFont = DialogFontAt(dpi);
+  PlaceControl(requester.prompt, PromptPlace, dpi);
+  PlaceControl(requester.field, FieldPlace, dpi);
+  PlaceControl(requester.ok, OkPlace, dpi);
+  if (old) DeleteObject(old);
+}
+
 LRESULT CALLBACK RequesterProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_DPICHANGED:
+      ScaleRequester(dialog, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_COMMAND:
       if (LOWORD(wParam) == OkCommand) StoreFieldText(dialog);
       if (LOWORD(wParam) == OkCommand || LOWORD(wParam) == CancelCommand) CloseRequester(dialog);
@@ -83,28 +122,22 @@ void RegisterRequesterClass() {
   RegisterClassExA(&windowClass);  // still registered from an earlier call: that one serves
 }
 
-HWND AddControl(HWND dialog, const char* className, const char* text, DWORD style,
-                DWORD extendedStyle, RECT place, int id) {
-  HWND control = CreateSystemControl(extendedStyle, className, text, style, place.left, place.top,
-                                     place.right, place.bottom, dialog, id);
-  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(requester.dialogFont), TRUE);
-  return control;
+// Placed and lettered by ScaleRequester.
+HWND AddControl(HWND dialog, const char* className, const char* text, DWORD style, DWORD extendedStyle, int id) {
+  return CreateSystemControl(extendedStyle, className, text, style, 0, 0, 0, 0, dialog, id);
 }
 
 void AddControls(HWND dialog, const char* prompt, const char* defaultText) {
-  AddControl(dialog, "STATIC", prompt, WS_CHILD | WS_VISIBLE | SS_SIMPLE, 0,
-                                RECT{10, 10, 280, 22}, 0);
-  requester.field = AddControl(dialog, "EDIT", nullptr,
-                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
-                               WS_EX_CLIENTEDGE, RECT{10, 32, 275, 21}, FieldId);
-  SetFocus(requester.field);
+  requester.prompt = AddControl(dialog, "STATIC", prompt, WS_CHILD | WS_VISIBLE | SS_SIMPLE, 0, 0);
+  requester.field = AddControl(dialog, "EDIT", nullptr, WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+                               WS_EX_CLIENTEDGE, FieldId);
   if (*defaultText) {
     SendMessageA(requester.field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(defaultText));
     const int end = GetWindowTextLengthW(requester.field);
     SendMessageA(requester.field, EM_SETSEL, end, end);
   }
-  AddControl(dialog, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
-             RECT{110, 67, 80, 25}, OkCommand);
+  requester.ok = AddControl(dialog, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
+                            OkCommand);
 }
 
 HACCEL BuildKeys() {
@@ -139,9 +172,6 @@ std::string RequestText(const char* title, const char* prompt, const char* defau
   const std::string titleCopy = title ? title : "";
   const std::string promptCopy = prompt ? prompt : "";
   const std::string defaultCopy = defaultText ? defaultText : "";
-  if (!requester.dialogFont) {
-    requester.dialogFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  }
   RegisterRequesterClass();
   requester.done = false;
   SuspendThreadWindows();
@@ -152,18 +182,22 @@ std::string RequestText(const char* title, const char* prompt, const char* defau
     requester.disabledOwner = owner;
   }
   char* confirmed = nullptr;
-  HWND dialog = CreateWindowExA(0, RequesterClass, titleCopy.c_str(), WS_VISIBLE | WS_CAPTION,
-                                GetSystemMetrics(SM_CXSCREEN) / 2 - 150,
-                                GetSystemMetrics(SM_CYSCREEN) / 2 - 65, 300, 130, owner,
-                                nullptr, GetModuleHandleA(nullptr), nullptr);
+  // Shown once it is laid out for the scale of the monitor it came up on.
+  HWND dialog = CreateWindowExA(0, RequesterClass, titleCopy.c_str(), WS_CAPTION, 0, 0, 0, 0, owner, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
   if (dialog) {
     SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&confirmed));
     AddControls(dialog, promptCopy.c_str(), defaultCopy.c_str());
+    ScaleRequester(dialog, WindowDpi(dialog), nullptr);
+    ShowWindow(dialog, SW_SHOW);
+    SetFocus(requester.field);
     RunRequesterLoop(dialog);
   }
   EnableSuspendedWindows();
   // Only once the dialog is gone: a class with a window left cannot be unregistered.
   UnregisterClassA(RequesterClass, GetModuleHandleA(nullptr));
+  if (requester.dialogFont) DeleteObject(requester.dialogFont);
+  requester.dialogFont = nullptr;
   std::string result = confirmed ? confirmed : "";
   ReleaseBytes(confirmed);
   return result;

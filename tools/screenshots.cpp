@@ -1,5 +1,5 @@
 // The README's pictures, taken by hand under Wine (see the README): four notes in their colours,
-// one note's menu open, the title requester and About box in the system's visual style, and a
+// two of them at a display scale of 200 %, one note's menu open, the title requester and About box in the system's visual style, and a
 // note in several scripts. Drives the real Tackpad.exe with the end-to-end tests' fixture.
 #include <tuple>
 
@@ -9,18 +9,28 @@ namespace {
 
 using Program = E2eTest;
 
-TEST_F(Program, Screenshots) {
+// The notes of the pictures, each in the face and size a person would pick.
+std::string NotesFile(const std::vector<std::vector<std::string>>& groups) {
   std::string file;
-  for (std::vector<std::string> group :
-       {GroupLines("Shopping", 80, 90, 258, "Milk\\nBread\\nCoffee beans\\nApples", 0, 8252912, 0, 1, 0, 0),
-        GroupLines("Call back", 380, 140, 258, "Dentist, before Friday", 0x602000, 0xF0D8B0, 0, 1, 0, 0),
-        GroupLines("Ideas", 180, 400, 388, "A tray program that keeps\\nsmall notes on the desktop.", 0x004000,
-                   0xC8F0C8, 0, 1, 0, 0),
-        GroupLines("Today", 700, 90, 128, "Water the plants", 0xFFFFFF, 0x5050C0, 0, 1, 0, 0)}) {
+  for (std::vector<std::string> group : groups) {
     group[6] = "Font = Comic Sans MS";
     group[7] = "FontSize = 12";
     file += CrLfLines(group);
   }
+  return file;
+}
+
+const std::vector<std::string> Shopping =
+    GroupLines("Shopping", 80, 90, 258, "Milk\\nBread\\nCoffee beans\\nApples", 0, 8252912, 0, 1, 0, 0);
+const std::vector<std::string> CallBack =
+    GroupLines("Call back", 380, 140, 258, "Dentist, before Friday", 0x602000, 0xF0D8B0, 0, 1, 0, 0);
+
+TEST_F(Program, Screenshots) {
+  const std::string file = NotesFile(
+      {Shopping, CallBack,
+       GroupLines("Ideas", 180, 400, 388, "A tray program that keeps\\nsmall notes on the desktop.", 0x004000,
+                  0xC8F0C8, 0, 1, 0, 0),
+       GroupLines("Today", 700, 90, 128, "Water the plants", 0xFFFFFF, 0x5050C0, 0, 1, 0, 0)});
   ASSERT_NO_FATAL_FAILURE(Launch(file.c_str(), 7));
   const std::string shot = "import -window root -crop 860x810+0+0 +repage " SCREENSHOTS;
   ASSERT_TRUE(RunOnHost("mkdir -p " SCREENSHOTS " && " + shot + "/notes.png"));
@@ -31,6 +41,13 @@ TEST_F(Program, Screenshots) {
   // A moment for the submenu to be painted: only the picture waits for it.
   ASSERT_TRUE(RunOnHost("sleep 0.3; " + shot + "/note-menu.png"));
   ASSERT_TRUE(Xdo("key --delay 50 Escape Escape"));
+}
+
+// Two of them on a display at 200 %: the same notes, drawn with twice the pixels.
+TEST_F(Program, ScaledScreenshot) {
+  SetDisplayScale(192);
+  ASSERT_NO_FATAL_FAILURE(Launch(NotesFile({Shopping, CallBack}).c_str(), 3));
+  ASSERT_TRUE(RunOnHost("sleep 0.3; import -window root -crop 1140x660+140+160 +repage " SCREENSHOTS "/notes-192.png"));
 }
 
 // A picture of one window and a margin around it.

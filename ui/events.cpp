@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "display_scale.h"
 #include "gadgets.h"
 #include "memory.h"
 #include "window_layer.h"
@@ -32,6 +33,7 @@ UINT taskbarCreatedMessage;
 void (*sessionEndHandler)();
 void (*endRequestHandler)();
 void (*textChangeHandler)();
+void (*scaleChangeHandler)(ObjectNumber);
 
 // Repeats of the newest deferred event are dropped; anything between two keeps both.
 void EnqueueEvent(std::int32_t kind, ObjectNumber window) {
@@ -179,6 +181,40 @@ LRESULT EndSession(HWND handle, UINT message, WPARAM wParam) {
   return 0;
 }
 
+// The window's frame at `to` around a client of the same size at 96 dpi as at `from`: scaled by
+// proportion from the last size instead, a note would drift a pixel at a time.
+SIZE FrameAtScale(HWND handle, UINT from, UINT to) {
+  RECT client{};
+  GetClientRect(handle, &client);
+  RECT frame{0, 0, ScaledTo(UnscaledFrom(client.right, from), to), ScaledTo(UnscaledFrom(client.bottom, from), to)};
+  AdjustFrameForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrA(handle, GWL_STYLE)),
+                    static_cast<DWORD>(GetWindowLongPtrA(handle, GWL_EXSTYLE)), to);
+  return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
+
+// Asked by Windows 10 (1703 and later) before it suggests a frame for the new scale.
+LRESULT ProposeScaledSize(HWND handle, UINT dpi, SIZE* size) {
+  WindowRecord* record = RecordOfWindow(handle);
+  if (!record || !size || !dpi) return FALSE;
+  *size = FrameAtScale(handle, record->dpi, dpi);
+  return TRUE;
+}
+
+// The window takes the place Windows suggests, its size kept exact, and its contents are laid
+// out again. A place it moved to only by the change is no place to store.
+LRESULT TakeNewScale(HWND handle, UINT dpi, const RECT* suggested) {
+  WindowRecord* record = RecordOfWindow(handle);
+  if (!record || !suggested || !dpi) return NotHandled;
+  const ObjectNumber number = WindowNumberOf(handle);
+  const SIZE frame = FrameAtScale(handle, record->dpi, dpi);
+  const bool moved = WindowMovedSinceMark(number);
+  record->dpi = dpi;
+  SetWindowPos(handle, nullptr, suggested->left, suggested->top, frame.cx, frame.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!moved) MarkWindowPlace(number);
+  if (scaleChangeHandler) scaleChangeHandler(number);
+  return 0;
+}
+
 LRESULT Translate(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   ObjectNumber number = WindowNumberOf(handle);
   eventState.window = number;
@@ -202,6 +238,10 @@ LRESULT Translate(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     case EndRequestMessage:  // taken in any loop, a question's included
       if (endRequestHandler) endRequestHandler();
       return 0;
+    case WM_GETDPISCALEDSIZE:
+      return ProposeScaledSize(handle, static_cast<UINT>(wParam), reinterpret_cast<SIZE*>(lParam));
+    case WM_DPICHANGED:
+      return TakeNewScale(handle, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
     case WM_MOVE:
       if (number != AnyNumber) EnqueueEvent(MoveEvent, number);
       return 0;
@@ -307,6 +347,7 @@ void DrainMessages() {
 void SetSessionEndHandler(void (*handler)()) { sessionEndHandler = handler; }
 void SetTextChangeHandler(void (*handler)()) { textChangeHandler = handler; }
 void SetEndRequestHandler(void (*handler)()) { endRequestHandler = handler; }
+void SetScaleChangeHandler(void (*handler)(ObjectNumber)) { scaleChangeHandler = handler; }
 
 void ResetEventState() {
   while (eventState.first) TakeDeferredEvent();

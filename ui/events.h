@@ -52,6 +52,9 @@ void SetEndRequestHandler(void (*handler)());
 // Runs whenever a control's text changed, in whatever loop dispatched the change: an edit made
 // from a menu or a dialog counts as much as one typed.
 void SetTextChangeHandler(void (*handler)());
+// Runs when a window of the layer has taken a new scale (moved to another monitor, or the
+// display's scale changed): the window has its new size, its contents are the handler's.
+void SetScaleChangeHandler(void (*handler)(ObjectNumber));
 
 // Empties the deferred queue and clears what the last event left; part of StartWindowLayer.
 void ResetEventState();

@@ -2,29 +2,31 @@
 
 namespace {
 
+// The point size is kept: a height scaled from the last height would drift.
+struct FontEntry {
+  HFONT font;
+  std::int32_t pointSize;
+};
+
 ObjectTable* fontTable;
 
-HFONT FontOf(ObjectNumber number) {
-  auto* entry = fontTable ? static_cast<HFONT*>(FindEntry(fontTable, number)) : nullptr;
-  return entry ? *entry : nullptr;
+FontEntry* EntryOf(ObjectNumber number) {
+  return fontTable ? static_cast<FontEntry*>(FindEntry(fontTable, number)) : nullptr;
 }
 
-HFONT CreateStyledFont(const char* faceName, std::int32_t pointSize, std::int32_t style) {
-  HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-  if (!screen) return nullptr;
-  int height = -MulDiv(pointSize, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  HFONT font = CreateFontA(height, 0, 0, 0, (style & FontStyleBold) ? FW_BOLD : FW_NORMAL,
-                           (style & FontStyleItalic) != 0, (style & FontStyleUnderline) != 0,
-                           (style & FontStyleStrikeOut) != 0, DEFAULT_CHARSET, 0, 0,
-                           (style & FontStyleHighQuality) ? PROOF_QUALITY : DEFAULT_QUALITY, 0,
-                           faceName ? faceName : "");
-  DeleteDC(screen);
-  return font;
+// 0 keeps the face's own height.
+LONG HeightAt(std::int32_t pointSize, UINT dpi) { return -MulDiv(pointSize, static_cast<int>(dpi), 72); }
+
+HFONT CreateStyledFont(const char* faceName, std::int32_t pointSize, std::int32_t style, UINT dpi) {
+  return CreateFontA(HeightAt(pointSize, dpi), 0, 0, 0, (style & FontStyleBold) ? FW_BOLD : FW_NORMAL,
+                     (style & FontStyleItalic) != 0, (style & FontStyleUnderline) != 0,
+                     (style & FontStyleStrikeOut) != 0, DEFAULT_CHARSET, 0, 0,
+                     (style & FontStyleHighQuality) ? PROOF_QUALITY : DEFAULT_QUALITY, 0, faceName ? faceName : "");
 }
 
 }  // namespace
 
-void StartFonts() { fontTable = CreateObjectTable(sizeof(HFONT), 16, DiscardFont); }
+void StartFonts() { fontTable = CreateObjectTable(sizeof(FontEntry), 16, DiscardFont); }
 
 void EndFonts() {
   StartWalk(fontTable);
@@ -32,26 +34,38 @@ void EndFonts() {
   while (NextInWalk(fontTable, &number)) DiscardFont(number);
 }
 
-HFONT MakeFont(ObjectNumber number, const char* faceName, std::int32_t pointSize, std::int32_t style) {
-  auto* entry = static_cast<HFONT*>(ClaimEntry(fontTable, number));
+HFONT MakeFont(ObjectNumber number, const char* faceName, std::int32_t pointSize, std::int32_t style, UINT dpi) {
+  auto* entry = static_cast<FontEntry*>(ClaimEntry(fontTable, number));
   if (!entry) return nullptr;
   bool listed = number == AnyNumber;
-  HFONT font = CreateStyledFont(faceName, pointSize, style);
+  HFONT font = CreateStyledFont(faceName, pointSize, style, dpi);
   if (!font) {
     if (listed) ReleaseEntry(fontTable, reinterpret_cast<ObjectNumber>(entry));
     return nullptr;
   }
-  *entry = font;
+  *entry = FontEntry{font, pointSize};
   return listed ? reinterpret_cast<HFONT>(entry) : font;
 }
 
-HFONT MakePlainFont(ObjectNumber number, const char* faceName, std::int32_t pointSize) {
-  return MakeFont(number, faceName, pointSize, 0);
+HFONT MakePlainFont(ObjectNumber number, const char* faceName, std::int32_t pointSize, UINT dpi) {
+  return MakeFont(number, faceName, pointSize, 0, dpi);
+}
+
+HFONT RescaleFont(ObjectNumber number, UINT dpi) {
+  FontEntry* entry = EntryOf(number);
+  LOGFONTA description;
+  if (!entry || !GetObjectA(entry->font, sizeof description, &description)) return nullptr;
+  description.lfHeight = HeightAt(entry->pointSize, dpi);
+  HFONT font = CreateFontIndirectA(&description);
+  if (!font) return nullptr;
+  DeleteObject(entry->font);
+  entry->font = font;
+  return font;
 }
 
 void DiscardFont(ObjectNumber number) {
-  HFONT font = FontOf(number);
-  if (!font) return;
-  DeleteObject(font);
+  FontEntry* entry = EntryOf(number);
+  if (!entry) return;
+  DeleteObject(entry->font);
   ReleaseEntry(fontTable, number);
 }

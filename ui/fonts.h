@@ -8,7 +8,10 @@
 
 void StartFonts();
 void EndFonts();
-// pointSize at the screen's vertical resolution. Returns 0 on failure.
-HFONT MakeFont(ObjectNumber number, const char* faceName, std::int32_t pointSize, std::int32_t style);
-HFONT MakePlainFont(ObjectNumber number, const char* faceName, std::int32_t pointSize);
+// pointSize at a display scale of `dpi` dots per inch. Returns 0 on failure.
+HFONT MakeFont(ObjectNumber number, const char* faceName, std::int32_t pointSize, std::int32_t style, UINT dpi);
+HFONT MakePlainFont(ObjectNumber number, const char* faceName, std::int32_t pointSize, UINT dpi);
+// Font `number` made anew, the same in all but its height, for another scale; the old one is
+// deleted. Returns 0, keeping the old one, when the new one cannot be made.
+HFONT RescaleFont(ObjectNumber number, UINT dpi);
 void DiscardFont(ObjectNumber number);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "display_scale.h"
 #include "events.h"
 #include "memory.h"
 
@@ -131,6 +132,7 @@ HWND NewWindow(ObjectNumber number, int x, int y, int width, int height, const c
   if (!record) return nullptr;
   AttachAccelerators(record);
   record->backgroundColour = -1;
+  record->dpi = WindowDpi(handle);
   MarkWindowPlace(number);
   return listed ? reinterpret_cast<HWND>(record) : handle;
 }
@@ -213,8 +215,8 @@ void PlaceWindow(ObjectNumber number, int x, int y, int width, int height) {
     GetClientRect(handle, &client);
     size = RECT{0, 0, width == IgnoreValue ? client.right : width, height == IgnoreValue ? client.bottom : height};
   }
-  AdjustWindowRectEx(&size, static_cast<DWORD>(GetWindowLongPtrA(handle, GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongPtrA(handle, GWL_EXSTYLE)));
+  AdjustFrameForDpi(&size, static_cast<DWORD>(GetWindowLongPtrA(handle, GWL_STYLE)),
+                    static_cast<DWORD>(GetWindowLongPtrA(handle, GWL_EXSTYLE)), WindowScale(number));
   SetWindowPos(handle, nullptr, x, y, size.right - size.left, size.bottom - size.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -244,6 +246,11 @@ int WindowInnerWidth(ObjectNumber number) {
   RECT client{};
   HWND handle = WindowHandle(number);
   return handle && GetClientRect(handle, &client) ? client.right : 0;
+}
+
+UINT WindowScale(ObjectNumber number) {
+  WindowRecord* record = FindWindowRecord(number);
+  return record ? record->dpi : BaseDpi;
 }
 
 void MarkWindowPlace(ObjectNumber number) {

@@ -19,6 +19,7 @@ struct WindowRecord {
   std::int32_t backgroundColour;  // -1: the class background
   HBRUSH backgroundBrush;
   POINT markedPlace;  // where the window stood when created or last marked
+  UINT dpi;           // the scale its contents are laid out for
 };
 
 void StartWindowLayer();
@@ -36,6 +37,8 @@ void SetWindowBackground(ObjectNumber number, std::int32_t colour);
 int WindowLeft(ObjectNumber number);
 int WindowTop(ObjectNumber number);
 int WindowInnerWidth(ObjectNumber number);
+// The scale of the monitor the window was made on or last moved to (96 when there is no window).
+UINT WindowScale(ObjectNumber number);
 // Notes where the window stands now; whether it stands elsewhere since.
 void MarkWindowPlace(ObjectNumber number);
 bool WindowMovedSinceMark(ObjectNumber number);

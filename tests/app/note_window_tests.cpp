@@ -2,7 +2,10 @@
 // its menus, the font each edit area was given, the owner window, the file while windows change.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <map>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +18,7 @@
 #include "menus.h"
 #include "note.h"
 #include "note_rules.h"
+#include "persistence.h"
 #include "settings_internal.h"
 #include "startup.h"
 #include "text.h"
@@ -160,6 +164,60 @@ TEST_F(NoteWindows, SaveNoteWritesNothingForATextItCouldNotFetchAndLoadingNothin
   LoadNotes();
   EXPECT_EQ(NoteCounter, 1);
   callerCodePage = ActiveCodePage();
+}
+
+// Windows' word that a note took another scale (moved to another monitor, or the display's
+// scale changed): it is laid out and lettered anew, rolled up or not, each old font deleted and
+// nothing written, not even at the next store of what changed; "Save note" stores the same.
+TEST_F(NoteWindows, ANewScaleLaysTheNoteOutAndMakesItsFontsAnewWritingNothing) {
+  auto file = [](const char* x, const char* y) {
+    return CrLfLines({"[Square]", std::string("XPos = ") + x, std::string("YPos = ") + y, "Size = 258",
+                      "Title = Square", "Text = text", "Font = Tahoma", "FontSize = 10", "[Rolled]", "XPos = 400",
+                      "Size = 128", "Font = Tahoma", "FontSize = 10", "Rollup = 1"});
+  };
+  WriteBytes("Settings.ini", file("40", "50"));
+  LoadNotes();
+  HWND strip = GadgetHandle(TitleStripOf(1)), edit = GadgetHandle(EditAreaOf(1));
+  std::set<HFONT> made;
+  int moved = 0;
+  for (int change = 0; change < 100; ++change) {
+    const int dpi = std::array<int, 4>{120, 144, 96, 192}[change % 4];
+    SCOPED_TRACE(dpi);
+    auto at = [dpi](int length) { return MulDiv(length, dpi, 96); };
+    const int shift = change % 2 ? -3 : 4;  // the suggested place is taken
+    moved += shift;
+    for (ObjectNumber note : {1, 3}) {
+      RECT suggested = Outer(WindowHandle(note));
+      OffsetRect(&suggested, shift, shift);
+      SendMessageA(WindowHandle(note), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    }
+    const RECT frame = Outer(WindowHandle(1)), title = Outer(strip), text = Outer(edit), rolled = Outer(WindowHandle(3));
+    EXPECT_EQ(std::vector<long>({frame.left, frame.right - frame.left, frame.bottom - frame.top, title.top - frame.top,
+                                 title.bottom - title.top, text.top - frame.top, text.bottom - frame.bottom,
+                                 rolled.left, rolled.right - rolled.left, rolled.bottom - rolled.top}),
+              std::vector<long>({40 + moved, at(258), at(258), at(4), at(16), at(25), 0, 400 + moved, at(128), at(24)}));
+    auto titleFont = reinterpret_cast<HFONT>(SendMessageA(strip, WM_GETFONT, 0, 0));
+    HDC dc = GetDC(strip);
+    HGDIOBJ old = SelectObject(dc, titleFont);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(strip, dc);
+    EXPECT_LE(metrics.tmHeight, title.bottom - title.top);
+    LOGFONTA titleLook{}, textLook{};
+    GetObjectA(titleFont, sizeof titleLook, &titleLook);
+    GetObjectA(givenFont[edit], sizeof textLook, &textLook);
+    EXPECT_EQ(std::vector<long>({titleLook.lfHeight, textLook.lfHeight}),
+              std::vector<long>({-MulDiv(9, dpi, 72), -MulDiv(10, dpi, 72)}));
+    made.insert({titleFont, givenFont[edit], givenFont[GadgetHandle(EditAreaOf(3))]});
+  }
+  // Note 3's title font is never read.
+  EXPECT_EQ(std::count_if(made.begin(), made.end(), [](HFONT f) { return GetObjectType(f) == OBJ_FONT; }), 3);
+  auto stored = [] { std::string bytes; return ReadBytes("Settings.ini", bytes) ? bytes : "(none)"; };
+  StoreChangedNotes();
+  EXPECT_EQ(stored(), file("40", "50"));
+  RunMenuCommand(SaveNoteItem, 1);  // at 192 dpi, 50 pixels on
+  EXPECT_EQ(stored(), file("90", "100"));
 }
 
 }  // namespace

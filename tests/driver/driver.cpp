@@ -114,6 +114,12 @@ HWND WaitForWindow(DWORD process, const char* className, int timeoutMs) {
 
 HWND ChildOf(HWND parent, const char* className) { return FindWindowExA(parent, nullptr, className, nullptr); }
 
+RECT Outer(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return rect;
+}
+
 std::string TextOf(HWND window, UINT page) {
   DWORD_PTR length = 0, got = 0;
   if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length)) return "";
@@ -194,6 +200,16 @@ void LeaveWindowsUnmanaged(const char* program) {
   HKEY key;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr)) return;
   RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
+  RegCloseKey(key);
+}
+
+void SetDisplayScale(int dpi) {
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr)) {
+    return;
+  }
+  const DWORD value = static_cast<DWORD>(dpi);
+  RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
   RegCloseKey(key);
 }
 

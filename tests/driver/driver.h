@@ -27,6 +27,7 @@ bool RunOnHost(const std::string& command, int timeoutMs = 15000);
 std::vector<HWND> ProcessWindows(DWORD process, const char* className);
 HWND WaitForWindow(DWORD process, const char* className, int timeoutMs = 10000);
 HWND ChildOf(HWND parent, const char* className);
+RECT Outer(HWND window);
 std::string TextOf(HWND window, UINT page = CP_UTF8);  // in UTF-8 unless another code page is asked for
 
 // Input as the platform posts it: a chosen menu item, characters (UTF-8; a WM_CHAR per UTF-16 unit), a key.
@@ -44,6 +45,8 @@ bool CloseDialog(HWND dialog, int button);
 
 // On a bare X server a window left to the window manager takes seconds to hide or go.
 void LeaveWindowsUnmanaged(const char* program);
+// The display scale programs started from now on see (the prefix keeps it: set 96 again).
+void SetDisplayScale(int dpi);
 
 struct RunningApp {
   PROCESS_INFORMATION process{};

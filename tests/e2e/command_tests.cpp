@@ -25,14 +25,15 @@ SIZE Inner(HWND window) {
   return SIZE{rect.right, rect.bottom};
 }
 
-// The note square, its title strip 16 high at row 4 and its edit area from row 25 down.
-Check Layout(int size) {
+// The note square, its title strip 16 high at row 4 and its edit area from row 25 down, at 96 dpi.
+Check Layout(int size, int dpi = 96) {
   return [=](NoteCommands& t) {
+    auto at = [dpi](int length) { return MulDiv(length, dpi, 96); };
     RECT outer = Outer(t.Note(3)), strip = Outer(t.TitleStrip(3)), edit = Outer(t.EditArea(3));
     EXPECT_EQ(std::vector<long>({Inner(t.Note(3)).cx, Inner(t.Note(3)).cy, strip.top - outer.top,
                                  strip.bottom - strip.top, strip.right - strip.left, edit.top - outer.top,
                                  edit.bottom - edit.top, edit.right - edit.left}),
-              std::vector<long>({size, size, 4, 16, size, 25, size - 25, size}));
+              std::vector<long>({at(size), at(size), at(4), at(16), at(size), at(25), at(size) - at(25), at(size)}));
   };
 }
 
@@ -60,12 +61,35 @@ Check Colour(COLORREF colour) {
 
 const Check Nothing = [](NoteCommands&) {};
 
+struct Step {
+  const char* name;
+  int note;  // 0: the tray menu's owner window
+  int item;
+  Check answer;  // the dialog the command opens
+  Edit file;
+  Check window;
+};
+
+// Each command posted and answered, then the whole file and the window checked.
+template <std::size_t count>
+void RunSteps(NoteCommands& t, const Step (&steps)[count], std::string& expected) {
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    std::string before = t.File();
+    PostCommand(step.note ? t.Note(step.note) : t.app.owner, step.item);
+    step.answer(t);
+    expected = step.file(expected);
+    if (expected == before) {
+      ASSERT_NO_FATAL_FAILURE(t.Barrier());
+    }
+    EXPECT_EQ(expected == before ? t.File() : t.Changed(before), expected);
+    step.window(t);
+  }
+}
+
 TEST_F(NoteCommands, GroupsLoadAsNotesOneThreeFiveAndEachCommandChangesItsWindowAndWritesItsKeys) {
   ASSERT_NO_FATAL_FAILURE(Launch(ThreeNotes().c_str(), 5));
   for (int absent : {2, 4, 6}) EXPECT_EQ(Note(absent), nullptr) << absent;
-  const RECT work = Outer(Note(3)), other = Outer(Note(5));
-  EXPECT_EQ(std::vector<long>({work.left, work.top, work.right, other.left, other.top, other.bottom}),
-            std::vector<long>({100, 120, 358, 500, 300, 324}));  // "Other" rolled up
   EXPECT_TRUE(IsWindowVisible(Note(3)) && Topmost(Note(3)) && Alpha(Note(3)) == 255);
   EXPECT_TRUE(!IsWindowVisible(Note(5)) && !Topmost(Note(5)) && Alpha(Note(5)) == 144);
   EXPECT_EQ(TextOf(TitleStrip(3)), "Work");
@@ -84,14 +108,6 @@ TEST_F(NoteCommands, GroupsLoadAsNotesOneThreeFiveAndEachCommandChangesItsWindow
   EXPECT_EQ(Changed(cut), expected);
 
   std::string face;
-  struct Step {
-    const char* name;
-    int note;  // 0: the tray menu's owner window
-    int item;
-    Check answer;  // the dialog the command opens
-    Edit file;
-    Check window;
-  };
   const Step steps[] = {
       // Each loaded state is the check mark its command turns over.
       {"unroll as loaded", 5, RollUpItem, Nothing, Set("Other", "Rollup", "0"),
@@ -101,9 +117,6 @@ TEST_F(NoteCommands, GroupsLoadAsNotesOneThreeFiveAndEachCommandChangesItsWindow
       {"roll up", 3, RollUpItem, Nothing, Set("Work", "Rollup", "1"),
        [](NoteCommands& t) { EXPECT_EQ(Inner(t.Note(3)).cy, 24); EXPECT_EQ(Inner(t.Note(3)).cx, 258); }},
       {"unroll", 3, RollUpItem, Nothing, Set("Work", "Rollup", "0"), Layout(258)},
-      {"small", 3, SmallItem, Nothing, Set("Work", "Size", "128"), Layout(128)},
-      {"large", 3, LargeItem, Nothing, Set("Work", "Size", "388"), Layout(388)},
-      {"normal", 3, NormalItem, Nothing, Set("Work", "Size", "258"), Layout(258)},
       {"transparent", 3, TransparentItem, Nothing, Set("Work", "Alpha", "1"),
        [](NoteCommands& t) { EXPECT_EQ(Alpha(t.Note(3)), 144); }},
       {"not on top", 3, OnTopItem, Nothing, Set("Work", "OnTop", "0"),
@@ -130,18 +143,7 @@ TEST_F(NoteCommands, GroupsLoadAsNotesOneThreeFiveAndEachCommandChangesItsWindow
        [](const std::string& file) { return file.substr(0, file.find("[Other]")); },
        [](NoteCommands& t) { EXPECT_EQ(t.Note(5), nullptr); }},
   };
-  for (const Step& step : steps) {
-    SCOPED_TRACE(step.name);
-    std::string before = File();
-    PostCommand(step.note ? Note(step.note) : app.owner, step.item);
-    step.answer(*this);
-    expected = step.file(expected);
-    if (expected == before) {
-      ASSERT_NO_FATAL_FAILURE(Barrier());
-    }
-    EXPECT_EQ(expected == before ? File() : Changed(before), expected);
-    step.window(*this);
-  }
+  ASSERT_NO_FATAL_FAILURE(RunSteps(*this, steps, expected));
   // New notes: blank titles make none; titles are cleaned and never share a group. Three notes
   // loaded put the counter at 7, and the deletion of note 5 leaves it there.
   for (const char* nothing : {static_cast<const char*>(nullptr), "", " \t ", "\x01\x02"}) NewNote(nothing);
@@ -161,6 +163,45 @@ TEST_F(NoteCommands, GroupsLoadAsNotesOneThreeFiveAndEachCommandChangesItsWindow
     expected = file;
   }
   EXPECT_EQ(Note(7), nullptr);
+}
+
+// At 144 and 192 dpi every measure is scaled, the title requester's too, while the file keeps
+// what 96 dpi stores: places as a program unaware of scales sees them, sizes 128, 258 and 388.
+// What each scale wrote is loaded at the next, the last at 96.
+TEST_F(NoteCommands, NotesTakeTheDisplaysScaleAndTheFileKeepsWhatEveryScaleReads) {
+  std::string expected = ThreeNotes();
+  int size = 258, onTop = 1;
+  for (int dpi : {144, 192, 96}) {
+    SCOPED_TRACE(dpi);
+    SetDisplayScale(dpi);
+    ASSERT_NO_FATAL_FAILURE(Launch(expected.c_str(), 5));
+    auto at = [dpi](int length) { return MulDiv(length, dpi, 96); };
+    const RECT work = Outer(Note(3)), other = Outer(Note(5));
+    EXPECT_EQ(std::vector<long>({work.left, work.top, other.left, other.top, Inner(Note(5)).cx, Inner(Note(5)).cy}),
+              std::vector<long>({at(100), at(120), at(500), at(300), at(128), at(24)}));  // "Other" rolled up
+    Layout(size, dpi)(*this);
+    if (dpi == 96) break;
+    size = dpi == 144 ? 128 : 258;
+    onTop = 1 - onTop;
+    const Step steps[] = {{"large", 3, LargeItem, Nothing, Set("Work", "Size", "388"), Layout(388, dpi)},
+                          {"save", 3, SaveNoteItem, Nothing, Set("Work", "Size", "388"), Nothing},
+                          {"on top", 3, OnTopItem, Nothing, Set("Work", "OnTop", std::to_string(onTop)), Nothing},
+                          {"resize", 3, size == 128 ? SmallItem : NormalItem, Nothing,
+                           Set("Work", "Size", std::to_string(size)), Layout(size, dpi)}};
+    ASSERT_NO_FATAL_FAILURE(RunSteps(*this, steps, expected));
+    // A new note: the requester at the scale, the note at its stored place and size.
+    PostCommand(app.owner, NewNoteItem);
+    HWND requester = Dialog("InputRequester"), field = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (field = ChildOf(requester, "Edit")) != nullptr; }));
+    EXPECT_TRUE(WaitUntil([&] { return Outer(field).bottom - Outer(field).top == at(21); })) << "field unscaled";
+    ASSERT_TRUE(AnswerTitle(requester, "New"));
+    expected = Changed(expected);
+    HWND made = Note(dpi == 144 ? 9 : 11);  // loading leaves the counter at the next number
+    const int x = std::stoi(expected.substr(expected.find("XPos = ", expected.rfind("[New")) + 7));
+    EXPECT_EQ(std::vector<long>({Outer(made).left, Inner(made).cx}), std::vector<long>({at(x), at(258)}));
+    ASSERT_NO_FATAL_FAILURE(Exit());
+    EXPECT_EQ(File(), expected);
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -33,9 +34,7 @@ HWND BalloonSaying(const std::string& text, int timeoutMs = 30000) {
   HWND shown = nullptr;
   WaitUntil([&] {
     for (HWND w : TrayTooltips(true)) {
-      if (!IsWindowVisible(w)) continue;
-      const std::string says = TextOf(w);
-      if (says.find(text) != std::string::npos) shown = w;
+      if (IsWindowVisible(w) && TextOf(w).find(text) != std::string::npos) shown = w;
     }
     return shown != nullptr;
   }, timeoutMs);
@@ -53,10 +52,8 @@ std::string BoxText(HWND box) {
 bool TipShows(const std::string& tip) {
   return WaitUntil([&] {
     for (HWND icon : TrayIcons()) Xdo("mousemove_relative -- 1 1", icon);
-    for (HWND w : TrayTooltips(false)) {
-      if (TextOf(w) == tip) return true;
-    }
-    return false;
+    const std::vector<HWND> tips = TrayTooltips(false);
+    return std::any_of(tips.begin(), tips.end(), [&](HWND w) { return TextOf(w) == tip; });
   }, 45000);
 }
 

@@ -8,6 +8,7 @@ void E2eTest::TearDown() {
   if ((app.process.hProcess && !ExitApp(app, ExitItem, &code)) || HasFailure()) {
     EXPECT_TRUE(Kill());
   }
+  SetDisplayScale(96);  // the prefix keeps a scale a test chose
 }
 
 void E2eTest::Launch(const char* settings, int lastNote) {
@@ -105,12 +106,6 @@ std::vector<HWND> TrayIcons() {
     icons.push_back(icon);
   }
   return icons;
-}
-
-RECT Outer(HWND window) {
-  RECT rect{};
-  GetWindowRect(window, &rect);
-  return rect;
 }
 
 bool Topmost(HWND window) { return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }

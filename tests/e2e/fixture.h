@@ -47,7 +47,6 @@ class E2eTest : public ::testing::Test {
 bool Xdo(const std::string& actions, HWND over = nullptr);
 // The icons in Wine's own tray window.
 std::vector<HWND> TrayIcons();
-RECT Outer(HWND window);
 bool Topmost(HWND window);
 int Alpha(HWND window);  // 255 when not translucent
 

@@ -1,0 +1,56 @@
+#include "display_scale.h"
+
+#include "system_library.h"
+
+namespace {
+
+// Calls newer than Windows 7 are looked up, never imported, so that the exe starts there.
+template <typename Call>
+Call Lookup(HMODULE library, const char* name) {
+  return library ? reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(library, name))) : nullptr;
+}
+
+HMODULE User32() { return GetModuleHandleA("user32.dll"); }
+
+}  // namespace
+
+UINT WindowDpi(HWND window) {
+  using ForWindow = UINT(WINAPI*)(HWND);
+  static const auto forWindow = Lookup<ForWindow>(User32(), "GetDpiForWindow");  // Windows 10 1607
+  if (UINT dpi = forWindow ? forWindow(window) : 0) return dpi;
+  using ForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static const auto forMonitor = Lookup<ForMonitor>(LoadSystemLibrary("shcore.dll"), "GetDpiForMonitor");
+  UINT x = 0, y = 0;
+  const int effectiveDpi = 0;
+  if (forMonitor && SUCCEEDED(forMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), effectiveDpi, &x, &y)) &&
+      x) {
+    return x;
+  }
+  return SystemDpi();
+}
+
+UINT SystemDpi() {
+  static const UINT dpi = [] {
+    HDC screen = GetDC(nullptr);
+    const int pixels = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return pixels > 0 ? static_cast<UINT>(pixels) : BaseDpi;
+  }();
+  return dpi;
+}
+
+int ScaledTo(int length, UINT dpi) { return MulDiv(length, static_cast<int>(dpi), BaseDpi); }
+
+int UnscaledFrom(int length, UINT dpi) { return dpi ? MulDiv(length, BaseDpi, static_cast<int>(dpi)) : length; }
+
+int UnawareCoordinate(int physical) { return UnscaledFrom(physical, SystemDpi()); }
+
+int PhysicalCoordinate(int unaware) { return ScaledTo(unaware, SystemDpi()); }
+
+void AdjustFrameForDpi(RECT* client, DWORD style, DWORD extendedStyle, UINT dpi) {
+  using AdjustForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+  static const auto adjustForDpi = Lookup<AdjustForDpi>(User32(), "AdjustWindowRectExForDpi");  // Windows 10 1607
+  if (!adjustForDpi || !adjustForDpi(client, style, FALSE, extendedStyle, dpi)) {
+    AdjustWindowRectEx(client, style, FALSE, extendedStyle);
+  }
+}
