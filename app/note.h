@@ -7,8 +7,8 @@
 
 #include "object_table.h"
 
-// The values of one note while it is built from its group or created, as the file holds them. Once the window
-// stands, the note's live state is held by its window objects, not by a record.
+// The values of one note while it is built from its group or created, as the file holds them.
+// Once the window stands, the note's live state is held by its window objects, not by a record.
 struct Note {
   std::int32_t xPos;
   std::int32_t yPos;

@@ -185,14 +185,22 @@ HWND WindowHandle(ObjectNumber number) {
 }
 
 void SetWindowHidden(ObjectNumber number, int hidden) {
-  HWND handle = WindowHandle(number);
-  if (!handle) return;
+  WindowRecord* record = FindWindowRecord(number);
+  if (!record) return;
+  HWND handle = record->handle;
   if (hidden) {
     ActivateOwner(handle);
     ShowWindow(handle, SW_HIDE);
-  } else {
-    ShowWindow(handle, IsZoomed(handle) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    return;
   }
+  // A window hidden while its monitor's scale changed may not have been told: it takes that
+  // scale where it stands, as if told now.
+  const UINT dpi = WindowDpi(handle);
+  RECT frame;
+  if (record->dpi != dpi && GetWindowRect(handle, &frame)) {
+    SendMessageA(handle, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&frame));
+  }
+  ShowWindow(handle, IsZoomed(handle) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
 }
 
 void SetWindowTopmost(ObjectNumber number, int on) {

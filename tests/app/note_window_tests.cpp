@@ -218,6 +218,8 @@ TEST_F(NoteWindows, ANewScaleLaysTheNoteOutAndMakesItsFontsAnewWritingNothing) {
   EXPECT_EQ(stored(), file("40", "50"));
   RunMenuCommand(SaveNoteItem, 1);  // at 192 dpi, 50 pixels on
   EXPECT_EQ(stored(), file("90", "100"));
+  SetWindowHidden(1, 0);  // shown, a note takes the scale its monitor has (96 here) if no one told it
+  EXPECT_EQ(Outer(WindowHandle(1)).right - Outer(WindowHandle(1)).left, 258);
 }
 
 }  // namespace
