@@ -202,10 +202,9 @@ LRESULT ProposeScaledSize(HWND handle, UINT dpi, SIZE* size) {
 
 // The window takes the place Windows suggests, its size kept exact, and its contents are laid
 // out again. A place it moved to only by the change is no place to store.
-LRESULT TakeNewScale(HWND handle, UINT dpi, const RECT* suggested) {
+LRESULT TakeNewScale(HWND handle, ObjectNumber number, UINT dpi, const RECT* suggested) {
   WindowRecord* record = RecordOfWindow(handle);
   if (!record || !suggested || !dpi) return NotHandled;
-  const ObjectNumber number = WindowNumberOf(handle);
   const SIZE frame = FrameAtScale(handle, record->dpi, dpi);
   const bool moved = WindowMovedSinceMark(number);
   record->dpi = dpi;
@@ -241,7 +240,7 @@ LRESULT Translate(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETDPISCALEDSIZE:
       return ProposeScaledSize(handle, static_cast<UINT>(wParam), reinterpret_cast<SIZE*>(lParam));
     case WM_DPICHANGED:
-      return TakeNewScale(handle, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+      return TakeNewScale(handle, number, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
     case WM_MOVE:
       if (number != AnyNumber) EnqueueEvent(MoveEvent, number);
       return 0;
