@@ -9,18 +9,23 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/.ci/deps.sh"
-ensure_packages
 
 arch=${TACKPAD_PACKAGE_ARCH:-i686}
 case "$arch" in
-  i686) build=$here/build/win dist=$here/dist flavour=win32 target="" ;;
-  x86_64) build=$here/build/win64 dist=$here/build/win64/dist flavour=win64 target=-DTARGET=amd64-unicode ;;
+  i686) build=$here/build/win dist=$here/dist flavour=win32 target="" compiler=g++-mingw-w64-i686 ;;
+  x86_64) build=$here/build/win64 dist=$here/build/win64/dist flavour=win64 target=-DTARGET=amd64-unicode \
+    compiler=g++-mingw-w64-x86-64 ;;
   *) echo "TACKPAD_PACKAGE_ARCH is i686 or x86_64, not $arch" >&2; exit 2 ;;
 esac
 build=${TACKPAD_PACKAGE_BUILD:-$build}
 dist=${TACKPAD_PACKAGE_DIST:-$dist}
+ensure_packages cmake ninja-build $compiler nsis zip
 
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-$arch.cmake" >/dev/null
+# A build folder made here builds the program alone; one the tests made keeps its tests.
+tests=()
+[ -f "$build/CMakeCache.txt" ] || tests=(-DTACKPAD_TESTS=OFF)
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-$arch.cmake" \
+  "${tests[@]}" >/dev/null
 cmake --build "$build" --target Tackpad
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 . .ci/deps.sh
-ensure_packages
+ensure_packages $(program_packages) $test_packages
 
 fuzz_seconds=${FUZZ_SECONDS:-30}
 failed=0
@@ -42,12 +42,12 @@ run_ctest() {
 }
 
 step "native build and tests"
-cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release -DTACKPAD_TESTS=ON >/dev/null
 cmake --build build/native
 run_ctest build/native
 
 step "sanitizer build and tests"
-CC=clang CXX=clang++ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTACKPAD_SANITIZE=ON >/dev/null
+CC=clang CXX=clang++ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTACKPAD_SANITIZE=ON -DTACKPAD_TESTS=ON >/dev/null
 cmake --build build/asan
 run_ctest build/asan
 
@@ -68,7 +68,8 @@ fi
 
 arch=$(windows_arch)
 step "Windows build (32-bit, the product)"
-cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+  -DTACKPAD_TESTS=ON >/dev/null
 # Its test programs are built only where they run.
 if [ "$arch" = i686 ]; then cmake --build build/win; else cmake --build build/win --target Tackpad; fi
 
@@ -84,7 +85,8 @@ windows_build=build/win
 if [ "$arch" != i686 ]; then
   step "64-bit Wine (no 32-bit code here, or TACKPAD_WINE_ARCH=x86_64): the same sources built for 64-bit Windows run the Wine tests"
   windows_build=build/win64
-  cmake -S . -B $windows_build -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake >/dev/null
+  cmake -S . -B $windows_build -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+    -DTACKPAD_TESTS=ON >/dev/null
   cmake --build $windows_build
   TACKPAD_PACKAGE_ARCH=x86_64 ./package.sh >/dev/null
 fi

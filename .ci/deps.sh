@@ -1,14 +1,31 @@
-# Shared by start.sh, test.sh and .ci/run: packages, a private X display and a Wine prefix.
+# Shared by the scripts (start.sh, test.sh, package.sh, cmake/, tools/): packages, a private X
+# display and a Wine prefix.
 # Sourced, not run.
 
 tackpad_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-tackpad_packages="cmake ninja-build g++ clang libgtest-dev googletest libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb xdotool imagemagick x11-utils libinih-dev libsimpleini-dev libglib2.0-dev nsis zip unzip"
+# What building and running Tackpad needs (start.sh): the cross compiler and Wine of the flavour
+# this kernel runs, and Xvfb where there is no display. Prints the package names.
+program_packages() {
+  local arch
+  arch=$(windows_arch) || return 1
+  echo cmake ninja-build
+  if [ "$arch" = i686 ]; then echo g++-mingw-w64-i686 wine wine32:i386; else echo g++-mingw-w64-x86-64 wine wine64; fi
+  [ -n "${DISPLAY:-}" ] || echo xvfb
+}
 
+# What the tests add: the native and sanitizer tool chains (clang's sanitizer and fuzzer runtimes
+# are only recommended by it), GoogleTest's sources, the benchmarks' peers, both cross compilers
+# (the 32-bit product is built everywhere), the packagers, a private display and the mouse and
+# keys the tests drive.
+test_packages="g++ clang libclang-rt-dev googletest libbenchmark-dev libinih-dev libsimpleini-dev libglib2.0-dev
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 nsis zip unzip xvfb xdotool"
+
+# Installs those of the named packages that are missing (as root).
 ensure_packages() {
   local missing=() p
-  for p in $tackpad_packages; do
-    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+  for p in "$@"; do
+    [[ " ${missing[*]} " == *" $p "* ]] || dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "Installing: ${missing[*]}"
@@ -16,28 +33,30 @@ ensure_packages() {
     echo "Missing packages need root: run this as root (or install them: ${missing[*]})" >&2
     return 1
   fi
-  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+  if [[ " ${missing[*]}" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
   DEBIAN_FRONTEND=noninteractive apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# Starts Xvfb on the first free display number and exports DISPLAY.
+# Starts a private Xvfb and exports DISPLAY. The server takes the first free display itself and
+# says which once it accepts clients, so two displays started at once never meet.
 tackpad_xvfb_pid=""
 start_display() {
-  local n=${1:-90}
-  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  local said number=""
+  said=$(mktemp -u)
+  mkfifo "$said"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$said" >/dev/null 2>&1 &
   tackpad_xvfb_pid=$!
-  export DISPLAY=":$n"
-  local tries=0
-  until xdpyinfo >/dev/null 2>&1; do
-    tries=$((tries + 1))
-    if [ $tries -gt 100 ] || ! kill -0 "$tackpad_xvfb_pid" 2>/dev/null; then
-      echo "Xvfb did not start on $DISPLAY" >&2
-      return 1
-    fi
-    sleep 0.1
-  done
+  read -r -t 30 number <"$said" || true
+  rm -f "$said"
+  if [ -z "$number" ]; then
+    echo "Xvfb did not start" >&2
+    stop_display
+    return 1
+  fi
+  export DISPLAY=":$number"
 }
 
 stop_display() {
@@ -45,15 +64,37 @@ stop_display() {
   tackpad_xvfb_pid=""
 }
 
-# Which Windows build runs under Wine here: i686 (the product), or x86_64 where the kernel
-# was booted with 32-bit emulation off and Wine can only run 64-bit programs.
+# Which Windows build runs under Wine here: i686 (the product), or x86_64 where the kernel was
+# booted with 32-bit emulation off and Wine can only run 64-bit programs. Asked before Wine is
+# installed, by starting the smallest 32-bit x86 program (it exits with 0); where it cannot be
+# started at all (a temporary folder mounted noexec), the 64-bit flavour, which runs everywhere.
 # TACKPAD_WINE_ARCH=x86_64 picks the 64-bit flavour on a machine that could run both.
 windows_arch() {
   case "${TACKPAD_WINE_ARCH:-}" in
     i686 | x86_64) echo "$TACKPAD_WINE_ARCH" ;;
-    "") if /usr/lib/wine/wine --version >/dev/null 2>&1; then echo i686; else echo x86_64; fi ;;
+    "") if runs_32bit_code; then echo i686; else echo x86_64; fi ;;
     *) echo "TACKPAD_WINE_ARCH is i686 or x86_64, not $TACKPAD_WINE_ARCH" >&2; return 1 ;;
   esac
+}
+
+runs_32bit_code() {
+  local probe status
+  probe=$(mktemp)
+  {
+    # An ELF header: 32-bit, little-endian, an executable for the 386, entry 0x8048054, one
+    # program header right after it.
+    printf '\x7fELF\x01\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x03\0\x01\0\0\0\x54\x80\x04\x08\x34\0\0\0'
+    printf '\0\0\0\0\0\0\0\0\x34\0\x20\0\x01\0\0\0\0\0\0\0'
+    # The file's 93 bytes loaded at 0x8048000, readable and executable.
+    printf '\x01\0\0\0\0\0\0\0\0\x80\x04\x08\0\x80\x04\x08\x5d\0\0\0\x5d\0\0\0\x05\0\0\0\0\x10\0\0'
+    # mov eax, 1; xor ebx, ebx; int 0x80: exit(0).
+    printf '\xb8\x01\0\0\0\x31\xdb\xcd\x80'
+  } >"$probe"
+  chmod +x "$probe"
+  "$probe" 2>/dev/null
+  status=$?
+  rm -f "$probe"
+  return $status
 }
 
 tackpad_wineserver() {

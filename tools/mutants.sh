@@ -147,7 +147,7 @@ configure() {
 # --- Wine ----------------------------------------------------------------------------------
 wine_server=""
 start_wine() {
-  start_display 140 9>&- || exit 2
+  start_display 9>&- || exit 2
   if [ "$mode" = wine64 ]; then
     export WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
     wine_server=/usr/lib/wine/wineserver64

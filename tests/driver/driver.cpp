@@ -1,5 +1,8 @@
 #include "driver.h"
 
+#include <colordlg.h>
+#include <dlgs.h>
+
 #include <algorithm>
 
 namespace {
@@ -159,19 +162,17 @@ bool AnswerTitle(HWND requester, const char* title) {
 }
 
 bool AnswerColour(HWND dialog, COLORREF colour) {
-  const int fields[] = {706, 707, 708};  // red, green and blue
+  const int fields[] = {COLOR_RED, COLOR_GREEN, COLOR_BLUE};
   const int values[] = {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
   // Not before the dialog stands: its start fills the fields with the colour it began with.
   if (!WaitUntil([&] { return IsWindowVisible(dialog); })) return false;
-  for (int i = 0; i < 3; ++i) {
-    const std::string digits = std::to_string(values[i]);
-    Send(GetDlgItem(dialog, fields[i]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(digits.c_str()));
-  }
+  for (int i = 0; i < 3; ++i)
+    Send(GetDlgItem(dialog, fields[i]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(std::to_string(values[i]).c_str()));
   return CloseDialog(dialog, IDOK);
 }
 
 std::string AnswerFont(HWND dialog, const wchar_t* style, const wchar_t* size) {
-  const int faces = 1136, styles = 1137, sizes = 1138, underlineBox = 1041;
+  const int faces = cmb1, styles = cmb2, sizes = cmb3, underlineBox = chx2;
   std::wstring face(LF_FACESIZE, L'\0');
   DWORD_PTR length = 0;
   WaitUntil([&] {
