@@ -65,18 +65,19 @@ stop_display() {
 }
 
 # Which Windows build runs under Wine here: i686 (the product), or x86_64 where the kernel was
-# booted with 32-bit emulation off and Wine can only run 64-bit programs. Asked before Wine is
-# installed, by starting the smallest 32-bit x86 program (it exits with 0); where it cannot be
-# started at all (a temporary folder mounted noexec), the 64-bit flavour, which runs everywhere.
+# booted with 32-bit emulation off and Wine can only run 64-bit programs. Asked once, below, and
+# handed on in TACKPAD_WINE_ARCH to every script and program started from here;
 # TACKPAD_WINE_ARCH=x86_64 picks the 64-bit flavour on a machine that could run both.
 windows_arch() {
-  case "${TACKPAD_WINE_ARCH:-}" in
+  case "$TACKPAD_WINE_ARCH" in
     i686 | x86_64) echo "$TACKPAD_WINE_ARCH" ;;
-    "") if runs_32bit_code; then echo i686; else echo x86_64; fi ;;
     *) echo "TACKPAD_WINE_ARCH is i686 or x86_64, not $TACKPAD_WINE_ARCH" >&2; return 1 ;;
   esac
 }
 
+# Asked before Wine is installed, by starting the smallest 32-bit x86 program (it exits with 0);
+# where it cannot be started at all (a temporary folder mounted noexec), the 64-bit flavour,
+# which runs everywhere.
 runs_32bit_code() {
   local probe status
   probe=$(mktemp)
@@ -96,6 +97,10 @@ runs_32bit_code() {
   rm -f "$probe"
   return $status
 }
+
+if [ -z "${TACKPAD_WINE_ARCH:-}" ]; then
+  if runs_32bit_code; then export TACKPAD_WINE_ARCH=i686; else export TACKPAD_WINE_ARCH=x86_64; fi
+fi
 
 tackpad_wineserver() {
   if [ "$(windows_arch)" = i686 ]; then echo /usr/lib/wine/wineserver; else echo /usr/lib/wine/wineserver64; fi
