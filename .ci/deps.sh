@@ -5,12 +5,13 @@
 tackpad_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # What building and running Tackpad needs (start.sh): the cross compiler and Wine of the flavour
-# this kernel runs, and Xvfb where there is no display. Prints the package names.
+# this kernel runs, and Xvfb where there is no display. Prints the package names. The 32-bit
+# flavour keeps Wine's 64-bit half beside it, the set every run of the 32-bit product was made on.
 program_packages() {
   local arch
   arch=$(windows_arch) || return 1
   echo cmake ninja-build
-  if [ "$arch" = i686 ]; then echo g++-mingw-w64-i686 wine wine32:i386; else echo g++-mingw-w64-x86-64 wine wine64; fi
+  if [ "$arch" = i686 ]; then echo g++-mingw-w64-i686 wine wine32:i386 wine64; else echo g++-mingw-w64-x86-64 wine wine64; fi
   [ -n "${DISPLAY:-}" ] || echo xvfb
 }
 
