@@ -85,7 +85,7 @@ void SendToEditArea(ObjectNumber note, UINT message, WPARAM wParam, LPARAM lPara
 // The group goes first: it is found by the title strip, which goes with the window. The
 // note's menu and fonts outlive its window; its number is never handed out again, so they go too.
 void DeleteNote(ObjectNumber note) {
-  DeleteNoteGroup(note);
+  if (!DeleteNoteGroup(note)) return;
   RemoveWindow(note);
   DiscardMenu(note);
   DiscardFont(note);

@@ -119,7 +119,7 @@ void EndAtRequest() {
 // "Exit" or a close request: with changes the file refuses, the person decides.
 bool ReadyToEnd() {
   while (!StoreChangedNotes() && WritesWaiting()) {
-    const std::string text = std::string("Tackpad cannot save your notes: ") + FailureReason(SettingsWriteFailure()) +
+    const std::string text = "Tackpad cannot save your notes: " + FailureReason(SettingsWriteFailure(), SettingsFile) +
                              ".\n\nThese notes have changes that would be lost: " + WaitingChanges() +
                              ".\n\nTry Again saves once more. Continue exits without saving them. Cancel keeps "
                              "Tackpad running.";

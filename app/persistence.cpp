@@ -1,10 +1,12 @@
 #include "persistence.h"
 
 #include "display_scale.h"
+#include "local_time.h"
 #include "note_rules.h"
 #include "note_text.h"
 #include "settings_store.h"
 #include "store_cycle.h"
+#include "store_status.h"
 #include "window_layer.h"
 
 TextList GroupNameList;
@@ -67,6 +69,14 @@ void WriteTitleAndText(ObjectNumber note, const std::string& title, const Stored
   if (!encoded.mark.empty() || !ReadKeyString(TextMarkKey, "").empty() || SettingsReadFailed()) {
     StoreKey(TextMarkKey, encoded.mark);
   }
+}
+
+// Appends the group's lines to the bin, after a comment that dates them; each entry after a blank
+// line, so one cut short by a power cut never runs into the next.
+FileFailure KeepInBin(const std::string& group) {
+  const std::string entry = (ProbeFileSize(BinFile) > 0 ? "\r\n; Deleted " : "; Deleted ") +
+                            std::string(LocalNow().text) + "\r\n" + group;
+  return AppendToFile(BinFile, entry.data(), static_cast<std::uint32_t>(entry.size()));
 }
 
 }  // namespace
@@ -162,10 +172,27 @@ bool StoreChangedNotes() {
   return whole;
 }
 
-void DeleteNoteGroup(ObjectNumber note) {
+bool DeleteNoteGroup(ObjectNumber note) {
+  const std::string title = NoteTitle(note);
   BeginStore();
-  StoreRemoval(NoteTitle(note));
+  StoredNoteText encoded;
+  // Typing the pause has not stored yet goes into the bin with the rest.
+  if (!title.empty() && NoteTextChanged(note) && EncodedNoteText(note, encoded)) WriteTitleAndText(note, title, encoded);
+  std::string group;
+  const char* failed = SettingsFile;
+  FileFailure why = title.empty() ? FileFailure::NoMemory : StoredGroupText(title.c_str(), group);
+  if (why == FileFailure::None && !group.empty()) {
+    failed = BinFile;
+    why = KeepInBin(group);
+  }
+  if (why != FileFailure::None) {
+    DiscardSettings();
+    TellNoteNotDeleted(why, failed);
+    return false;
+  }
+  StoreRemoval(title);
   EndStore();
+  return true;
 }
 
 void StoreHiddenForAll(std::int32_t hidden) {

@@ -10,6 +10,8 @@
 // this file; so do a pause in typing and the end of a drag. At an orderly end, StoreChangedNotes
 // keeps what was typed or moved since.
 constexpr char SettingsFile[] = "Settings.ini";
+// Where "Delete note" keeps each group it removes, appended; never read by Tackpad.
+constexpr char BinFile[] = "Deleted notes.ini";
 // Its full path, as this process names it; empty when that cannot be told.
 std::string SettingsFilePath();
 
@@ -41,7 +43,9 @@ void StoreSizeLarge(ObjectNumber note);
 void StoreAlpha(ObjectNumber note, std::int32_t alpha);
 void StoreOnTop(ObjectNumber note, std::int32_t onTop);
 
-void DeleteNoteGroup(ObjectNumber note);
+// Keeps the note's group in the bin, typing not yet stored included, then removes it from the
+// file. False, with the file untouched and the person told, when the bin could not take it.
+bool DeleteNoteGroup(ObjectNumber note);
 // "Hidden" in every group of the file, also groups that no window shows.
 void StoreHiddenForAll(std::int32_t hidden);
 // All fourteen keys of a note just created.

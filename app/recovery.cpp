@@ -2,9 +2,10 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <string>
 
+#include "local_time.h"
 #include "persistence.h"
 #include "settings_store.h"
 #include "store_cycle.h"
@@ -17,11 +18,9 @@ constexpr char RecoveryRegistryKey[] = "Software\\Tackpad\\Recovery files";
 
 // "Tackpad notes not saved 2026-12-09 14-30-12.ini", numbered on when that name is taken.
 bool WriteRecoveryInto(const std::string& folder, std::string& written) {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u-%02u-%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
-                now.wMinute, now.wSecond);
+  LocalStamp now = LocalNow();
+  std::replace(now.text, now.text + sizeof now.text, ':', '-');  // no colon in a file name
+  const std::string stamp = now.text;
   for (int copy = 1; copy <= 20; ++copy) {
     std::string name = folder + "Tackpad notes not saved " + stamp;
     if (copy > 1) name += " (" + std::to_string(copy) + ")";

@@ -82,6 +82,7 @@ bool EndStore() {
   else Wait(cycle);
   cycle.clear();
   ReportStore(stored, SettingsWriteFailure());
+  ReportDailyCopy(DailyCopyFailure());
   if (!stored) RetryStoreLater();
   return stored;
 }

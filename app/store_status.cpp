@@ -3,24 +3,26 @@
 #include <windows.h>
 
 #include "note_rules.h"
+#include "persistence.h"
 #include "tray.h"
 
 namespace {
 
 FileFailure toldCause = FileFailure::None;  // of the failures since the last success
+FileFailure toldCopyCause = FileFailure::None;  // of the day's copy, likewise
 std::string tip = "Tackpad", balloonTitle, balloonText;
 
 }  // namespace
 
-const char* FailureReason(FileFailure why) {
+std::string FailureReason(FileFailure why, const std::string& file) {
   switch (why) {
-    case FileFailure::ReadOnly: return "Settings.ini is read-only";
-    case FileFailure::HeldByAnother: return "another program has Settings.ini open";
+    case FileFailure::ReadOnly: return file + " is read-only";
+    case FileFailure::HeldByAnother: return "another program has " + file + " open";
     case FileFailure::FolderNotWritable: return "its folder cannot be written to";
     case FileFailure::DiskFull: return "the disk is full";
     case FileFailure::NoMemory: return "there is not enough memory";
-    case FileFailure::Unread: return "Settings.ini changed while it was read";
-    default: return "Windows refused to write Settings.ini";
+    case FileFailure::Unread: return file + " changed while it was read";
+    default: return "Windows refused to write " + file;
   }
 }
 
@@ -32,11 +34,27 @@ void ReportStore(bool stored, FileFailure why) {
   } else {
     if (why == toldCause) return;
     toldCause = why;
-    tip = std::string("Tackpad: changes not saved, ") + FailureReason(why);
+    tip = "Tackpad: changes not saved, " + FailureReason(why, SettingsFile);
     balloonTitle = "Tackpad cannot save your notes";
-    balloonText = std::string("Changes cannot be saved: ") + FailureReason(why) +
+    balloonText = "Changes cannot be saved: " + FailureReason(why, SettingsFile) +
                   ". They are kept and saved as soon as possible.";
   }
+  ShowStoreStatus();
+}
+
+void ReportDailyCopy(FileFailure why) {
+  if (why == toldCopyCause) return;
+  toldCopyCause = why;
+  if (why == FileFailure::None) return;
+  balloonTitle = "Tackpad cannot keep today's copy of your notes";
+  balloonText = "Your notes are saved, but no copy of them could be made in Backups: " + FailureReason(why, "Backups") +
+                ". It is tried again at the next save.";
+  ShowStoreStatus();
+}
+
+void TellNoteNotDeleted(FileFailure why, const char* file) {
+  balloonTitle = "Tackpad did not delete the note";
+  balloonText = "The note was not deleted: " + FailureReason(why, file) + ".";
   ShowStoreStatus();
 }
 

@@ -1,5 +1,6 @@
 // Opens arbitrary bytes as the settings file, reads every group's name against a conversion of
-// its own, selects a group, removes one and writes a text as the input's last bytes choose. Read
+// its own, selects a group, removes one (its lines as the bin keeps them must read back as it)
+// and writes a text as the input's last bytes choose. Read
 // back, the document must be what a model of the commands makes of it, the text as written
 // less its blanks at both ends, and a second write-back must give the same bytes. The same
 // commands with one allocation failing must leave the file with the same new bytes or its old ones.
@@ -165,6 +166,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string removed = choice & 1 ? names[choice % names.size()] : "none";
   const std::string written = names[(choice >> 1) % names.size()];
   const char* key = choice & 2 ? "Text" : "XPos";
+  std::string kept;  // what the bin keeps of the group to be removed, read as a file, is that group
+  const std::size_t gone = GroupOf(before, removed), end = gone < before.size() ? BodyEnd(before, gone + 1) : gone;
+  if (StoredGroupText(removed.c_str(), kept) == FileFailure::None) {
+    std::ofstream("fuzz-Deleted.ini", std::ios::binary) << kept;
+    OpenSettings("fuzz-Deleted.ini");
+    if (!(Document() == std::vector<Line>(before.begin() + gone, before.begin() + end))) std::abort();
+    OpenSettings(fileName);
+  }
   std::string core = "<";  // the input's last bytes as a note's text: one line, no zero bytes
   for (std::size_t i = size > 12 ? size - 12 : 0; i < size; ++i) core += data[i] > 13 ? static_cast<char>(data[i]) : ' ';
   core += ">";

@@ -132,7 +132,7 @@ Section "-Restart"
   ${EndIf}
 SectionEnd
 
-; The notes folder and its "Settings.ini" stay: they are the user's.
+; The notes folder stays, with "Settings.ini", "Deleted notes.ini" and "Backups": they are the user's.
 Section "Uninstall"
   Call un.EndRunningTackpad
   Delete "$SMPROGRAMS\Tackpad.lnk"

@@ -371,4 +371,55 @@ void RemoveGroup(const char* name) {
   } while (i != noEntry && Entry(i).kind != GroupEntry);
 }
 
+namespace {
+
+bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+// An entry's line as the file holds it, its line end (if any) included: the entry must be one
+// the reading made and no write has changed since.
+bool LineAsRead(const SettingsEntry& e, const char*& start, const char*& end) {
+  const SettingsStore& s = settingsStore;
+  if (e.owned || !s.textBuffer) return false;
+  const char* limit = s.textBuffer + s.textLength;
+  for (start = e.text; start > s.textBuffer && !IsLineEnd(start[-1]);) --start;
+  for (end = e.kind == KeyEntry ? e.value + e.valueLength : e.text + e.textLength; end < limit && !IsLineEnd(*end);) ++end;
+  if (end < limit) end += *end == '\r' && end + 1 < limit && end[1] == '\n' ? 2 : 1;
+  return true;
+}
+
+// Puts an entry's line of the group text at `at` (null: only measures); the last line of a file
+// gets the line end it lacks.
+std::size_t PutGroupLine(const SettingsEntry& e, char* at) {
+  const char *start, *end;
+  if (!LineAsRead(e, start, end)) return at ? static_cast<std::size_t>(PutLine(at, e) - at) : LineLength(e);
+  const std::size_t length = static_cast<std::size_t>(end - start);
+  const bool ended = length && IsLineEnd(end[-1]);
+  if (at) std::memcpy(at, start, length);
+  if (at && !ended) std::memcpy(at + length, "\r\n", 2);
+  return length + (ended ? 0 : 2);
+}
+
+}  // namespace
+
+FileFailure StoredGroupText(const char* name, std::string& out) {
+  const SettingsStore& s = settingsStore;
+  out.clear();
+  // Nothing read at all, or not all of it, or a change that waits could not be made.
+  const bool partial = s.refusal == FileFailure::Unread || s.refusal == FileFailure::NoMemory;
+  if ((!s.fileHandle && s.refusal != FileFailure::None) || partial) return s.refusal;
+  std::string stored;
+  EntryIndex group = noEntry;
+  if (!IsOpen() || !name || !Stored(name, stored) || !FindGroup(stored, group)) return FileFailure::NoMemory;
+  auto lines = [group](char* at) {  // null: only measured
+    std::size_t length = 0;
+    for (EntryIndex i = group; i != noEntry && (i == group || Entry(i).kind != GroupEntry); i = Next(i)) {
+      length += PutGroupLine(Entry(i), at ? at + length : nullptr);
+    }
+    return length;
+  };
+  if (!SizeText(out, lines(nullptr))) return FileFailure::NoMemory;
+  if (!out.empty()) lines(&out[0]);
+  return FileFailure::None;
+}
+
 bool SettingsReadFailed() { return settingsStore.readFailed; }

@@ -51,10 +51,18 @@ void WriteKeyString(const char* key, const char* value);
 // Removes the group found as SelectGroup finds it, with its keys and comments; no match: nothing.
 // A name that could not be looked up refuses the whole write-back.
 void RemoveGroup(const char* name);
+// The group found as RemoveGroup finds it: each of its lines (its header, keys and comments) as
+// the file holds it, its own line end included, or as it is written where this document changed
+// it. The empty text when there is no such group. Else why it cannot be had: the file was not
+// read whole, or memory ran out.
+FileFailure StoredGroupText(const char* name, std::string& out);
 // True when the document needed no write-back or was written back whole; else the file is as
 // it was, and SettingsWriteFailure says why.
 bool CloseSettings();
 FileFailure SettingsWriteFailure();
+// Why the last write-back that needed the day's copy of the file ("Backups\<name>-YYYY-MM-DD<ext>"
+// beside it) could not make it; None once it is made. The write went ahead regardless.
+FileFailure DailyCopyFailure();
 // Closes the document without writing anything back.
 void DiscardSettings();
 // The open document as it would be written, made as a new file `name`; an existing file stays.

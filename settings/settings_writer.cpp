@@ -7,16 +7,36 @@ namespace {
 
 const char byteOrderMark[] = "\xEF\xBB\xBF";
 
+char* Put(char* at, const char* text, std::size_t length) {
+  std::memcpy(at, text, length);
+  return at + length;
+}
+
+}  // namespace
+
 // No stored text is longer than 2^31 - 1 bytes, so a line's length never wraps a size_t.
 std::size_t LineLength(const SettingsEntry& e) {
   const std::size_t text = e.textLength;
   return e.kind == KeyEntry ? text + e.valueLength + 5 : text + 4;
 }
 
-char* Put(char* at, const char* text, std::size_t length) {
-  std::memcpy(at, text, length);
-  return at + length;
+char* PutLine(char* at, const SettingsEntry& e) {
+  if (e.kind == GroupEntry) {
+    *at++ = '[';
+    at = Put(at, e.text, e.textLength);
+    *at++ = ']';
+  } else if (e.kind == CommentEntry) {
+    at = Put(at, "; ", 2);
+    at = Put(at, e.text, e.textLength);
+  } else {
+    at = Put(at, e.text, e.textLength);
+    at = Put(at, " = ", 3);
+    at = Put(at, e.value, e.valueLength);
+  }
+  return Put(at, "\r\n", 2);
 }
+
+namespace {
 
 // A plain file whose first line begins with the mark's bytes (they stood behind blanks)
 // would read back as UTF-8: an empty first line keeps them where they were.
@@ -44,20 +64,7 @@ char* Compose(const SettingsStore& s, std::size_t* length) {
   if (utf8) at = Put(at, "\xEF\xBB\xBF\r\n", 5);
   if (guard) at = Put(at, "\r\n", 2);
   for (EntryIndex i = FirstEntry(s.entries); i != noEntry; i = NextEntry(s.entries, i)) {
-    const SettingsEntry& e = EntryAt(s.entries, i);
-    if (e.kind == GroupEntry) {
-      *at++ = '[';
-      at = Put(at, e.text, e.textLength);
-      *at++ = ']';
-    } else if (e.kind == CommentEntry) {
-      at = Put(at, "; ", 2);
-      at = Put(at, e.text, e.textLength);
-    } else {
-      at = Put(at, e.text, e.textLength);
-      at = Put(at, " = ", 3);
-      at = Put(at, e.value, e.valueLength);
-    }
-    at = Put(at, "\r\n", 2);
+    at = PutLine(at, EntryAt(s.entries, i));
   }
   return out;
 }
@@ -66,6 +73,7 @@ FileFailure WriteBack(SettingsStore& s) {
   if (!s.modified) return FileFailure::None;
   if (s.refusal != FileFailure::None) return s.refusal;
   if (!s.hasFileName) return FileFailure::NoMemory;
+  KeepDailyCopy(s);
   std::size_t length = 0;
   char* bytes = Compose(s, &length);
   if (!bytes) return FileFailure::NoMemory;

@@ -7,11 +7,14 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <cstdio>
 #else
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -248,6 +251,54 @@ int FindFileEntry(const char* path, std::int64_t* size, bool* directory) {
 
 unsigned DriveTypeOf(const char* root) { return GetDriveTypeA(root); }
 
+FileFailure MakeFolder(const char* path) {
+  if (CreateDirectoryA(path, nullptr)) return FileFailure::None;
+  const DWORD error = GetLastError(), attributes = GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return FileFailure::None;
+  return Failed(error == ERROR_ALREADY_EXISTS ? FileFailure::Other : FolderFailure(FailureOf(error)));
+}
+
+bool ForEachName(const char* folder, void (*each)(const char* name, void* context), void* context) {
+  char pattern[MAX_PATH];
+  if (std::snprintf(pattern, sizeof pattern, "%s\\*", folder) >= static_cast<int>(sizeof pattern)) return false;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern, &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  do {
+    if (std::strcmp(found.cFileName, ".") && std::strcmp(found.cFileName, "..")) each(found.cFileName, context);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return true;
+}
+
+bool RemoveFile(const char* path) { return DeleteFileA(path) != 0; }
+
+FileFailure AppendToFile(const char* name, const void* bytes, std::uint32_t length) {
+  const bool existed = GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  WhileHeldForAMoment([&] {
+    file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return file != INVALID_HANDLE_VALUE;
+  });
+  if (file == INVALID_HANDLE_VALUE) {
+    const FileFailure failure = FailureOf(GetLastError());
+    return Failed(existed ? failure : FolderFailure(failure));
+  }
+  LARGE_INTEGER end{};
+  DWORD put = 0;
+  const bool written = SetFilePointerEx(file, LARGE_INTEGER{}, &end, FILE_END) &&
+                       WriteFile(file, bytes, length, &put, nullptr) && put == length;
+  DWORD error = written ? NO_ERROR : put < length && GetLastError() == NO_ERROR ? ERROR_DISK_FULL : GetLastError();
+  const bool flushed = written && FlushFileBuffers(file);
+  if (written && !flushed) error = GetLastError();
+  if (!flushed) {  // what part of it came is taken back
+    SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+  }
+  CloseHandle(file);
+  return flushed ? FileFailure::None : Failed(FailureOf(error));
+}
+
 #else
 
 bool (*onDiskStep)(const DiskStep& step);
@@ -421,5 +472,27 @@ int FindFileEntry(const char* path, std::int64_t* size, bool* directory) {
 }
 
 unsigned DriveTypeOf(const char*) { return 1; }
+
+FileFailure MakeFolder(const char* path) {
+  struct stat st;
+  if (mkdir(path, 0777) == 0) {
+    FlushFolderOf(path);
+    return FileFailure::None;
+  }
+  if (errno == EEXIST) return stat(path, &st) == 0 && S_ISDIR(st.st_mode) ? FileFailure::None : Failed(FileFailure::Other);
+  return Failed(FolderFailure(FailureOf(errno)));
+}
+
+bool ForEachName(const char* folder, void (*each)(const char* name, void* context), void* context) {
+  DIR* listing = opendir(folder);
+  if (!listing) return false;
+  while (const dirent* entry = readdir(listing)) {
+    if (std::strcmp(entry->d_name, ".") && std::strcmp(entry->d_name, "..")) each(entry->d_name, context);
+  }
+  closedir(listing);
+  return true;
+}
+
+bool RemoveFile(const char* path) { return Unlink(path); }
 
 #endif

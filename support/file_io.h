@@ -37,6 +37,17 @@ FileFailure ReplaceFileContent(const char* name, FileHandle held, const void* by
 // Called once at start-up, before the file is looked for.
 void FinishInterruptedReplace(const char* name);
 
+// Makes a folder; None when one is there, made now or before.
+FileFailure MakeFolder(const char* path);
+// Calls `each` with the name of every file and folder in a folder; false when it cannot be listed.
+bool ForEachName(const char* folder, void (*each)(const char* name, void* context), void* context);
+bool RemoveFile(const char* path);
+#ifdef _WIN32
+// Adds `bytes` at the end of a file, made when missing, and puts them on the disk itself; a write
+// that fails is taken back, so the file keeps what it held.
+FileFailure AppendToFile(const char* name, const void* bytes, std::uint32_t length);
+#endif
+
 // FindFirstFileA: 0 when nothing matches, else 1 with the size and whether it is a directory.
 int FindFileEntry(const char* path, std::int64_t* size, bool* directory);
 // GetDriveTypeA of a root such as "C:\"; natively there are no drives (1, no root directory).

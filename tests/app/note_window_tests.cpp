@@ -166,6 +166,18 @@ TEST_F(NoteWindows, SaveNoteWritesNothingForATextItCouldNotFetchAndLoadingNothin
   callerCodePage = ActiveCodePage();
 }
 
+// Typing the pause has not stored yet goes into the bin with the group.
+TEST_F(NoteWindows, DeleteNoteKeepsTheGroupInTheBinWithTypingNotYetStored) {
+  WriteBytes("Settings.ini", CrLfLines({"[Typed]", "Size = 258", "Text = stored"}));
+  LoadNotes();
+  PutGadgetText(EditAreaOf(1), "typed");
+  SendMessageA(GadgetHandle(EditAreaOf(1)), EM_SETMODIFY, TRUE, 0);
+  RunMenuCommand(DeleteNoteItem, 1);
+  std::string file, bin;
+  EXPECT_TRUE(ReadBytes("Settings.ini", file) && file.empty()) << file;
+  EXPECT_TRUE(ReadBytes("Deleted notes.ini", bin) && bin.find("[Typed]\r\nSize = 258\r\nText = typed\r\n") == 31) << bin;
+}
+
 // Windows' word that a note took another scale (moved to another monitor, or the display's
 // scale changed): it is laid out and lettered anew, rolled up or not, each old font deleted and
 // nothing written, not even at the next store of what changed; "Save note" stores the same.

@@ -1,4 +1,5 @@
-// When "Settings.ini" cannot be written: the person is told, nothing is lost, an end asks first.
+// When "Settings.ini" cannot be written: the person is told, nothing is lost, an end asks first; and
+// a deleted note is kept in the bin first.
 #include "fixture.h"
 
 #include <commctrl.h>
@@ -84,6 +85,44 @@ TEST_F(Failures, AHeldFileIsToldOnceByCauseAndWhatItRefusedIsStoredOnceItIsFree)
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   PostCommand(Note(1), SaveNoteItem);
   EXPECT_TRUE(TipShows("Tackpad")) << "a store succeeded";
+}
+
+std::string LocalTimeNow() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  char text[20];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+  return text;
+}
+
+TEST_F(Failures, DeleteKeepsTheGroupAsStoredInTheBinAfterItsTimeAndABinHeldByAnotherKeepsTheNote) {
+  std::string odd = Gone;  // as a hand edit leaves it: the bin keeps its bytes
+  for (std::size_t at; (at = odd.find(" = ")) != std::string::npos;) odd.replace(at, 3, "=");
+  for (std::size_t at; (at = odd.find("\r\n")) != std::string::npos;) odd.replace(at, 2, "\n");
+  ASSERT_NO_FATAL_FAILURE(Launch((Kept + odd).c_str(), 3));
+  const std::string bin = InPlace(dir, "Deleted notes.ini");
+  // The bin from `at`: "; Deleted ", the time, deleted no sooner than `from`, then `group` to the end.
+  auto binned = [&](std::size_t at, const std::string& from, const std::string& group, std::string& read) {
+    const std::string to = LocalTimeNow();
+    if (!ReadBytes(bin, read) || read.size() < at + 31) return false;
+    const std::string when = read.substr(at + 10, 19);
+    return read.compare(at, 10, "; Deleted ") == 0 && from <= when && when <= to && read.substr(at + 29) == "\r\n" + group;
+  };
+  std::string first, both, from = LocalTimeNow();
+  PostCommand(Note(3), DeleteNoteItem);
+  EXPECT_EQ(Changed(Kept + odd), Kept);
+  EXPECT_TRUE(binned(0, from, odd, first)) << first;
+  {
+    Held held = Hold(bin);
+    PostCommand(Note(1), DeleteNoteItem);
+    EXPECT_NE(BalloonSaying("The note was not deleted: another program has Deleted notes.ini open."), nullptr);
+    EXPECT_TRUE(Note(1) && IsWindowVisible(Note(1)));
+  }
+  EXPECT_EQ(File(), Kept);
+  from = LocalTimeNow();
+  PostCommand(Note(1), DeleteNoteItem);
+  EXPECT_EQ(Changed(Kept), "");
+  EXPECT_TRUE(binned(first.size() + 2, from, Kept, both) && both.substr(0, first.size() + 2) == first + "\r\n") << both;
 }
 
 TEST_F(Failures, ExitAsksCancelKeepsTheProgramTryAgainStoresContinueEndsWithoutStoringAndAStartMeanwhileWaits) {

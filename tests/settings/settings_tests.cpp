@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "file_io.h"
+#include "local_time.h"
 #include "memory.h"
 #include "settings_internal.h"
 #include "text.h"
@@ -50,11 +51,13 @@ class Settings : public ::testing::TestWithParam<std::uint32_t> {
     file_ = folder_ + "/Settings.ini";
     InitSettingsStore();
     callerCodePage = GetParam();
+    fixedLocalNow = "2026-12-09 10:00:00";
   }
   void TearDown() override {
     EndSettingsStore();
     fileFaults = FileFaults{};
     FailAllocationsAfter(-1);
+    fixedLocalNow = nullptr;
     std::filesystem::remove_all(folder_);
   }
   void Put(const std::string& bytes) const { std::ofstream(file_, std::ios::binary) << bytes; }
@@ -150,6 +153,7 @@ TEST_P(Settings, RunningOutOfMemoryAnywhereLeavesOldOrNewBytes) {
       bool reached = true;
       for (long n = 0; reached; ++n) {
         Put(before);
+        std::filesystem::remove_all(folder_ + "/Backups");  // so the day's copy is made under the failures too
         ReleaseSpareEntries();  // so every open allocates its entries afresh
         EndTextHelpers();       // and the scratch area too
         const std::string name = Caller(note), other = Caller(gone);
@@ -157,6 +161,8 @@ TEST_P(Settings, RunningOutOfMemoryAnywhereLeavesOldOrNewBytes) {
         const bool closed = Cycle(File(), name, other);
         reached = FailAllocationsAfter(-1) == 0;
         ASSERT_EQ(Get(), closed ? after : before) << "failing allocation " << n << " of " << failures;
+        const std::string copy = folder_ + "/Backups/Settings-2026-12-09.ini";
+        ASSERT_TRUE(!std::filesystem::exists(copy) || Read(copy) == before) << "failing allocation " << n;
         ASSERT_TRUE(closed || reached) << "a command with all its memory failed";
       }
     }
@@ -217,6 +223,7 @@ std::vector<std::string> Neighbours(const std::string& file) {
 
 #ifndef _WIN32
 // Each command runs with a temporary file left beside the file by a crash, which it must never read.
+// The day's copy comes first: it is the old file whole or missing, and a step of it refused stops nothing.
 TEST_P(Settings, APowerCutAfterAnyStepLeavesTheOldFileOrTheNewAndARefusedStepTheOld) {
   const std::string notes = "; kept\r\n[Shopping for the week]\r\nXPos = 100\r\nText = milk\\neggs\\nbread\r\n[Home]\r\n"
                             "XPos = 5\r\nText = call Anna";  // no line end at the very end
@@ -248,26 +255,101 @@ TEST_P(Settings, APowerCutAfterAnyStepLeavesTheOldFileOrTheNewAndARefusedStepThe
     };
     ASSERT_TRUE(run(SIZE_MAX) && Neighbours(real).empty() && std::filesystem::is_symlink(file_) == c.linked) << c.name;
     EXPECT_TRUE(c.before == "none" || std::filesystem::status(real).permissions() == std::filesystem::perms(0666));
-    const std::string after = Get();
+    const std::string after = Get(), copy = folder_ + "/Backups/Settings-2026-12-09.ini";
     const std::size_t steps = disk.steps.size();
-    for (std::size_t count = 0; count <= steps; ++count)
+    for (std::size_t count = 0; count <= steps; ++count) {
       for (const std::string& held : AfterCut(count, real))
         EXPECT_TRUE(held == c.before || held == after) << c.name << ", cut after step " << count << ":\n" << held;
-    // Up to the swap a refusal is reported and leaves nothing new behind; after it, the file is new.
-    const std::size_t swap = std::find_if(disk.steps.begin(), disk.steps.end(), [](const auto& s) {
-                               return s.kind == DiskStep::Rename || s.kind == DiskStep::Link;
-                             }) - disk.steps.begin();
+      for (const std::string& kept : AfterCut(count, copy))
+        EXPECT_TRUE(kept == c.before || kept == "none") << c.name << ", cut after step " << count << ":\n" << kept;
+    }
+    // From the write of the file to its swap a refusal is reported and leaves nothing new behind;
+    // after the swap, the file is new.
+    auto first = [&](auto match) { return std::find_if(disk.steps.begin(), disk.steps.end(), match) - disk.steps.begin(); };
+    auto names = [&](const std::string& name, const std::string& path) {
+      return !name.empty() && std::filesystem::absolute(name).string() == path;
+    };
+    const std::size_t writing = first([&](const auto& s) { return names(s.name, real + ".new"); });
+    const std::size_t swap = first([&](const auto& s) { return names(s.to, real); });
     for (std::size_t refused = 0; refused < steps; ++refused) {
       const bool closed = run(refused);
       const std::string held = std::filesystem::exists(file_) ? Get() : "none";
       const bool clean = Neighbours(real).empty() || Neighbours(real) == std::vector<std::string>{leftover};
       EXPECT_TRUE(closed ? held == after : held == c.before && SettingsWriteFailure() == FileFailure::DiskFull && clean)
           << c.name << ", refused step " << refused << ":\n" << held;
-      EXPECT_EQ(closed, refused > swap) << c.name << ", refused step " << refused;
+      EXPECT_EQ(closed, refused < writing || refused > swap) << c.name << ", refused step " << refused;
+      EXPECT_TRUE(std::filesystem::exists(copy) ? Read(copy) == c.before
+                                                : c.before == "none" || DailyCopyFailure() == FileFailure::DiskFull)
+          << c.name << ", refused step " << refused;
     }
   }
 }
 #endif
+
+// A group as the bin keeps it: each line as the file holds it, with its own line end, and a line that
+// a write changed as written; nothing from a file not read whole.
+TEST_P(Settings, AGroupIsHandedOutLineByLineAsTheFileHoldsItOrAsAWriteChangedIt) {
+  Put("top=1\n[A]\n  XPos=1 \r\n;note\rText = a\0b\r\n[B]  trailing\n\n\tk=v"s);
+  struct Case { const char *group, *changed; std::string text; };
+  const Case cases[] = {{"a", nullptr, "[A]\n  XPos=1 \r\n;note\rText = a\0b\r\n"s},
+                        {"B", nullptr, "[B]  trailing\n\tk=v\r\n"}, {"B", "k", "[B]  trailing\nk = 2\r\n"},
+                        {"C", nullptr, ""}, {"C", "k", "[C]\r\nk = 2\r\n"}};
+  std::string text;
+  for (const Case& c : cases) {
+    OpenSettings(File());
+    if (c.changed) SelectGroup(c.group), WriteKeyLong(c.changed, 2);
+    EXPECT_EQ(StoredGroupText(c.group, text), FileFailure::None);
+    EXPECT_EQ(text, c.text) << c.group << (c.changed ? " changed" : "");
+    DiscardSettings();
+  }
+  fileFaults.shortReadBy = 10;
+  OpenSettings(File());
+  EXPECT_EQ(StoredGroupText("A", text), FileFailure::Unread);
+}
+
+// Each day's first write keeps the file as it stood, byte for byte, in "Backups"; a copy that failed
+// is made at the next write; the newest fourteen days stay, the day's own too after the clock was
+// set back, and files of the person's own there too.
+TEST_P(Settings, EachDaysFirstWriteKeepsTheFileAsItStoodAndTheNewestFourteenDaysStay) {
+  const std::string backups = folder_ + "/Backups", mine = "Settings-2026-12-01 before the move.ini";
+  auto date = [](int day) { return day ? "2026-12-" + std::string(day < 10 ? "0" : "") + std::to_string(day) : "2026-11-30"; };
+  auto write = [&](int day, int value) {
+    const std::string stamp = date(day) + " 23:59:59";
+    fixedLocalNow = stamp.c_str();
+    OpenSettings(File());
+    SelectGroup("g");
+    WriteKeyLong("k", value);
+    EXPECT_TRUE(CloseSettings()) << day;
+    return "Settings-" + date(day) + ".ini";
+  };
+  Put(mark + "[g]\nk=0\n");
+  OpenSettings(File());
+  CloseSettings();
+  EXPECT_FALSE(std::filesystem::exists(backups)) << "loading made a copy";
+  EXPECT_EQ(Read(backups + "/" + write(1, 1)), mark + "[g]\nk=0\n");
+  std::ofstream(backups + "/" + mine) << "mine";
+  std::filesystem::rename(backups, backups + " moved");
+  std::ofstream(backups) << "a file in the way";
+  std::string before = Get();
+  EXPECT_FALSE(std::filesystem::exists(backups + "/" + write(2, 2)));
+  EXPECT_EQ(std::make_pair(Get() != before, DailyCopyFailure()), std::make_pair(true, FileFailure::Other));
+  std::filesystem::remove(backups);
+  std::filesystem::rename(backups + " moved", backups);
+  std::vector<std::string> expected{mine};
+  for (int day = 2; day <= 15; ++day) {
+    before = Get();
+    write(day, 10 * day);
+    EXPECT_EQ(Read(backups + "/" + write(day, 10 * day + 1)), before) << "not the day's first state: " << day;
+    EXPECT_EQ(DailyCopyFailure(), FileFailure::None);
+    if (day > 2) expected.push_back("Settings-" + date(day) + ".ini");
+  }
+  expected.push_back(write(0, 0));  // the clock set back: the day's copy stays however old its date
+  std::vector<std::string> kept;
+  for (const auto& entry : std::filesystem::directory_iterator(backups)) kept.push_back(entry.path().filename().string());
+  std::sort(kept.begin(), kept.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(kept, expected);
+}
 
 enum Condition { Directory, AppearsAfterOpen, ShortRead, FailedRead, TooLarge, ReadOnly, Immutable, HeldByAnother,
                  HeldForReading, HeldWithoutDeleteSharing, HeldForAMoment, SwapFails, SwapFailsHalfway };

@@ -1,0 +1,119 @@
+#include <cstdio>
+#include <cstring>
+
+#include "local_time.h"
+#include "memory.h"
+#include "settings_internal.h"
+
+namespace {
+
+constexpr unsigned keptCopies = 14;
+#ifdef _WIN32
+constexpr char separator = '\\';
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+#else
+constexpr char separator = '/';
+bool IsSeparator(char c) { return c == '/'; }
+#endif
+
+// The folder "Backups" beside a file, and its copy of that file for one day: "Settings.ini" is
+// kept as "Backups\Settings-2026-12-09.ini".
+struct DailyCopy {
+  char folder[1024];
+  char path[1024 + 256];
+  const char* stem;
+  std::size_t stemLength;
+  const char* extension;
+};
+
+// False when the path is too long for any file system call.
+bool NameCopy(DailyCopy& c, const char* file, const char* date) {
+  const char* name = file;
+  for (const char* at = file; *at; ++at) {
+    if (IsSeparator(*at)) name = at + 1;
+  }
+  const char* dot = std::strrchr(name, '.');
+  c.stem = name;
+  c.extension = dot ? dot : name + std::strlen(name);
+  c.stemLength = static_cast<std::size_t>(c.extension - name);
+  const int folder = std::snprintf(c.folder, sizeof c.folder, "%.*sBackups", static_cast<int>(name - file), file);
+  const int path = std::snprintf(c.path, sizeof c.path, "%s%c%.*s-%s%s", c.folder, separator,
+                                 static_cast<int>(c.stemLength), c.stem, date, c.extension);
+  return folder < static_cast<int>(sizeof c.folder) && path < static_cast<int>(sizeof c.path);
+}
+
+// "<stem>-YYYY-MM-DD<extension>", as NameCopy makes them; a person's own files there are never touched.
+bool IsCopyName(const DailyCopy& c, const char* name) {
+  const std::size_t extension = std::strlen(c.extension);
+  if (std::strlen(name) != c.stemLength + 11 + extension || std::memcmp(name, c.stem, c.stemLength) != 0 ||
+      std::strcmp(name + c.stemLength + 11, c.extension) != 0) {
+    return false;
+  }
+  const char* date = name + c.stemLength;
+  for (int i = 0; i < 11; ++i) {
+    const bool dash = i == 0 || i == 5 || i == 8;
+    if (dash ? date[i] != '-' : date[i] < '0' || date[i] > '9') return false;
+  }
+  return true;
+}
+
+struct Oldest {
+  const DailyCopy* copy;
+  unsigned count;
+  char name[256];  // the oldest but the day's own; empty: none
+};
+
+// Removes the oldest copies until the newest `keptCopies` are left; never the day's own, whatever
+// a clock set back has left beside it.
+void RemoveOldCopies(const DailyCopy& c) {
+  for (;;) {
+    Oldest oldest{&c, 0, ""};
+    const bool listed = ForEachName(c.folder, [](const char* name, void* context) {
+      Oldest& o = *static_cast<Oldest*>(context);
+      if (!IsCopyName(*o.copy, name)) return;
+      ++o.count;
+      const bool own = std::strcmp(name, std::strrchr(o.copy->path, separator) + 1) == 0;
+      if (!own && (!*o.name || std::strcmp(name, o.name) < 0)) std::snprintf(o.name, sizeof o.name, "%s", name);
+    }, &oldest);
+    char path[sizeof c.folder + sizeof oldest.name + 1];
+    if (!listed || oldest.count <= keptCopies || !*oldest.name) return;
+    std::snprintf(path, sizeof path, "%s%c%s", c.folder, separator, oldest.name);
+    if (!RemoveFile(path)) return;
+  }
+}
+
+// The file as it was read: its bytes, behind the byte-order mark the reading took off. What is
+// read is never longer than 2^31 - 1 bytes, so the mark always fits beside it.
+FileFailure WriteCopy(const SettingsStore& s, const char* path) {
+  const char* text = s.textBuffer ? s.textBuffer : "";
+  if (s.encoding != Utf8Encoding) return ReplaceFileContent(path, nullptr, text, s.textLength);
+  char* bytes = static_cast<char*>(AllocateBytes(3 + std::size_t{s.textLength}));
+  if (!bytes) return FileFailure::NoMemory;
+  std::memcpy(bytes, "\xEF\xBB\xBF", 3);
+  std::memcpy(bytes + 3, text, s.textLength);
+  const FileFailure failure = ReplaceFileContent(path, nullptr, bytes, 3 + s.textLength);
+  ReleaseBytes(bytes);
+  return failure;
+}
+
+FileFailure copyFailure = FileFailure::None;
+
+}  // namespace
+
+void KeepDailyCopy(const SettingsStore& s) {
+  if (!s.fileHandle) return;  // a file made now has no earlier state to keep
+  LocalStamp now = LocalNow();
+  now.text[10] = 0;  // the date alone
+  DailyCopy c;
+  if (!NameCopy(c, s.fileName.c_str(), now.text)) {
+    copyFailure = FileFailure::Other;
+    return;
+  }
+  copyFailure = FileFailure::None;
+  if (ProbeFileSize(c.path) != -1) return;  // the day's copy is made
+  copyFailure = MakeFolder(c.folder);
+  if (copyFailure == FileFailure::None) copyFailure = WriteCopy(s, c.path);
+  if (copyFailure == FileFailure::None) RemoveOldCopies(c);
+}
+
+FileFailure DailyCopyFailure() { return copyFailure; }
