@@ -81,10 +81,10 @@ struct Line {
   bool operator==(const Line& o) const { return std::tie(kind, text, value) == std::tie(o.kind, o.text, o.value); }
 };
 
-std::vector<Line> Document() {
+std::vector<Line> Document(const EntryList& entries = settingsStore.entries) {
   std::vector<Line> lines;
-  for (EntryIndex i = FirstEntry(settingsStore.entries); i != noEntry; i = NextEntry(settingsStore.entries, i)) {
-    const SettingsEntry& e = EntryAt(settingsStore.entries, i);
+  for (EntryIndex i = FirstEntry(entries); i != noEntry; i = NextEntry(entries, i)) {
+    const SettingsEntry& e = EntryAt(entries, i);
     lines.push_back({e.kind, std::string(e.text, e.textLength), std::string(e.value, e.valueLength)});
   }
   return lines;
@@ -167,13 +167,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string written = names[(choice >> 1) % names.size()];
   const char* key = choice & 2 ? "Text" : "XPos";
   std::string kept;  // what the bin keeps of the group to be removed, read as a file, is that group
-  const std::size_t gone = GroupOf(before, removed), end = gone < before.size() ? BodyEnd(before, gone + 1) : gone;
-  if (StoredGroupText(removed.c_str(), kept) == FileFailure::None) {
-    std::ofstream("fuzz-Deleted.ini", std::ios::binary) << kept;
-    OpenSettings("fuzz-Deleted.ini");
-    if (!(Document() == std::vector<Line>(before.begin() + gone, before.begin() + end))) std::abort();
-    OpenSettings(fileName);
+  EntryList read;
+  if (StoredGroupText(removed.c_str(), kept) == FileFailure::None && StartEntryList(read) &&
+      CutIntoEntries(read, kept.data(), static_cast<std::uint32_t>(kept.size()))) {
+    const std::size_t gone = GroupOf(before, removed), end = gone < before.size() ? BodyEnd(before, gone + 1) : gone;
+    if (!(Document(read) == std::vector<Line>(before.begin() + gone, before.begin() + end))) std::abort();
   }
+  EndEntryList(read);
   std::string core = "<";  // the input's last bytes as a note's text: one line, no zero bytes
   for (std::size_t i = size > 12 ? size - 12 : 0; i < size; ++i) core += data[i] > 13 ? static_cast<char>(data[i]) : ' ';
   core += ">";

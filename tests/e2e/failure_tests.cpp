@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include "local_time.h"
+
 #include <algorithm>
 #include <memory>
 
@@ -87,14 +89,6 @@ TEST_F(Failures, AHeldFileIsToldOnceByCauseAndWhatItRefusedIsStoredOnceItIsFree)
   EXPECT_TRUE(TipShows("Tackpad")) << "a store succeeded";
 }
 
-std::string LocalTimeNow() {
-  SYSTEMTIME t;
-  GetLocalTime(&t);
-  char text[20];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
-  return text;
-}
-
 TEST_F(Failures, DeleteKeepsTheGroupAsStoredInTheBinAfterItsTimeAndABinHeldByAnotherKeepsTheNote) {
   std::string odd = Gone;  // as a hand edit leaves it: the bin keeps its bytes
   for (std::size_t at; (at = odd.find(" = ")) != std::string::npos;) odd.replace(at, 3, "=");
@@ -103,12 +97,12 @@ TEST_F(Failures, DeleteKeepsTheGroupAsStoredInTheBinAfterItsTimeAndABinHeldByAno
   const std::string bin = InPlace(dir, "Deleted notes.ini");
   // The bin from `at`: "; Deleted ", the time, deleted no sooner than `from`, then `group` to the end.
   auto binned = [&](std::size_t at, const std::string& from, const std::string& group, std::string& read) {
-    const std::string to = LocalTimeNow();
+    const std::string to = std::string(LocalNow().text);
     if (!ReadBytes(bin, read) || read.size() < at + 31) return false;
     const std::string when = read.substr(at + 10, 19);
     return read.compare(at, 10, "; Deleted ") == 0 && from <= when && when <= to && read.substr(at + 29) == "\r\n" + group;
   };
-  std::string first, both, from = LocalTimeNow();
+  std::string first, both, from = std::string(LocalNow().text);
   PostCommand(Note(3), DeleteNoteItem);
   EXPECT_EQ(Changed(Kept + odd), Kept);
   EXPECT_TRUE(binned(0, from, odd, first)) << first;
@@ -119,7 +113,7 @@ TEST_F(Failures, DeleteKeepsTheGroupAsStoredInTheBinAfterItsTimeAndABinHeldByAno
     EXPECT_TRUE(Note(1) && IsWindowVisible(Note(1)));
   }
   EXPECT_EQ(File(), Kept);
-  from = LocalTimeNow();
+  from = std::string(LocalNow().text);
   PostCommand(Note(1), DeleteNoteItem);
   EXPECT_EQ(Changed(Kept), "");
   EXPECT_TRUE(binned(first.size() + 2, from, Kept, both) && both.substr(0, first.size() + 2) == first + "\r\n") << both;
