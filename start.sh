@@ -5,15 +5,15 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/.ci/deps.sh"
+ensure_program_packages
 arch=$(windows_arch)
-ensure_packages $(program_packages)
 toolchain=$here/cmake/mingw-$arch.cmake
 build=$here/build/win
 [ "$arch" = i686 ] || build=$here/build/win64
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DTACKPAD_TESTS=OFF >/dev/null
 cmake --build "$build" --target Tackpad
-[ "$arch" = i686 ] || echo "This kernel runs no 32-bit code: starting the 64-bit build of the same sources."
+[ "$arch" = i686 ] || [ -n "$wine32_missing" ] || echo "Starting the 64-bit build of the same sources: $(why_64bit)."
 
 if [ -z "${DISPLAY:-}" ]; then
   start_display

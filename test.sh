@@ -4,7 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 . .ci/deps.sh
-ensure_packages $(program_packages) $test_packages
+ensure_program_packages
+ensure_packages $test_packages
 
 fuzz_seconds=${FUZZ_SECONDS:-30}
 failed=0
@@ -83,7 +84,7 @@ rm -rf "$again"
 
 windows_build=build/win
 if [ "$arch" != i686 ]; then
-  step "64-bit Wine (no 32-bit code here, or TACKPAD_WINE_ARCH=x86_64): the same sources built for 64-bit Windows run the Wine tests"
+  step "64-bit Wine ($(why_64bit)): the same sources built for 64-bit Windows run the Wine tests"
   windows_build=build/win64
   cmake -S . -B $windows_build -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
     -DTACKPAD_TESTS=ON >/dev/null
@@ -100,5 +101,6 @@ step "done"
 
 echo
 printf '%s\n' "${timings[@]}"
+[ "$arch" = i686 ] || echo "The 32-bit product was built but not run ($(why_64bit)): the Wine tests ran the 64-bit build."
 echo "ctest: $passed_total passed, $failed_total failed"
 exit $failed

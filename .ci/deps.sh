@@ -5,13 +5,13 @@
 tackpad_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # What building and running Tackpad needs (start.sh): the cross compiler and Wine of the flavour
-# this kernel runs, and Xvfb where there is no display. Prints the package names. The 32-bit
+# this machine runs, and Xvfb where there is no display. Prints the package names. The 32-bit
 # flavour keeps Wine's 64-bit half beside it, the set every run of the 32-bit product was made on.
 program_packages() {
   local arch
   arch=$(windows_arch) || return 1
   echo cmake ninja-build
-  if [ "$arch" = i686 ]; then echo g++-mingw-w64-i686 wine wine32:i386 wine64; else echo g++-mingw-w64-x86-64 wine wine64; fi
+  if [ "$arch" = i686 ]; then echo g++-mingw-w64-i686 wine wine64 wine32:i386; else echo g++-mingw-w64-x86-64 wine wine64; fi
   [ -n "${DISPLAY:-}" ] || echo xvfb
 }
 
@@ -22,23 +22,91 @@ program_packages() {
 test_packages="g++ clang libclang-rt-dev googletest libbenchmark-dev libinih-dev libsimpleini-dev libglib2.0-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 nsis zip unzip xvfb xdotool"
 
-# Installs those of the named packages that are missing (as root).
-ensure_packages() {
-  local missing=() p
-  for p in "$@"; do
-    [[ " ${missing[*]} " == *" $p "* ]] || dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+# Installs program_packages. Where 32-bit code runs but Wine's 32-bit half cannot be installed (a
+# mirror half-way through a sync, i386 libraries missing), the 64-bit flavour is taken, as on a
+# kernel that runs none, and wine32_missing says why; a flavour the person named insists.
+wine32_missing=""
+ensure_program_packages() {
+  local all names=() wine32=() p
+  all=$(program_packages) || return 1
+  for p in $all; do
+    if [[ $p == *:i386 ]]; then wine32+=("$p"); else names+=("$p"); fi
   done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "Installing: ${missing[*]}"
+  ensure_packages "${names[@]}" || return 1
+  [ ${#wine32[@]} -gt 0 ] || return 0
+  if [ -n "${TACKPAD_WINE_ARCH:-}" ]; then
+    ensure_packages "${wine32[@]}"
+    return
+  fi
+  install_missing "${wine32[@]}" && return 0
+  wine32_missing=$(apt_error "$apt_said")
+  wine32_missing=${wine32_missing:-apt-get install failed}
+  echo "Wine's 32-bit half cannot be installed here ($wine32_missing): using the 64-bit build of the same sources"
+  export TACKPAD_DETECTED_WINE_ARCH=x86_64
+  ensure_packages $(program_packages)
+}
+
+# Installs those of the named packages that are missing (as root), or says what apt said and
+# what to do.
+ensure_packages() {
+  install_missing "$@" && return 0
+  printf '%s\n' "$apt_said" >&2
+  [ "$(id -u)" -ne 0 ] && return 1
+  echo "These packages cannot be installed from this machine's package sources: try again once" \
+    "'apt-get update' reads them whole, or install them yourself:$(missing_packages "$@")" >&2
+  return 1
+}
+
+# Installs those of the named packages that are missing; on failure apt's words are in apt_said.
+# An i386 architecture added for them is taken away again when they cannot be installed.
+apt_said=""
+install_missing() {
+  local missing added=""
+  apt_said=""
+  missing=$(missing_packages "$@")
+  [ -n "$missing" ] || return 0
+  echo "Installing:$missing"
   if [ "$(id -u)" -ne 0 ]; then
-    echo "Missing packages need root: run this as root (or install them: ${missing[*]})" >&2
+    apt_said="Missing packages need root: run this as root (or install them:$missing)"
     return 1
   fi
-  if [[ " ${missing[*]}" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if [[ "$missing " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
+    added=1
+    package_lists_read=""
   fi
-  DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  [ -n "$package_lists_read" ] || read_package_lists
+  apt_said=$(DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing 2>&1) && return 0
+  [ -z "$added" ] || dpkg --remove-architecture i386 2>/dev/null || true
+  return 1
+}
+
+# The named packages dpkg does not have installed, each once, each after a space.
+missing_packages() {
+  local missing="" p
+  for p in "$@"; do
+    [[ "$missing " == *" $p "* ]] || dpkg -s "$p" >/dev/null 2>&1 || missing+=" $p"
+  done
+  echo "$missing"
+}
+
+# apt-get update, once a run. Some lists failing (a mirror half-way through a sync) is not the end:
+# what can be installed still is, from the lists apt has; the one line says which failed.
+package_lists_read=""
+read_package_lists() {
+  local said failed
+  package_lists_read=1
+  said=$(DEBIAN_FRONTEND=noninteractive apt-get update -qq 2>&1) && return 0
+  failed=$(printf '%s\n' "$said" | sed -nE 's/^[EW]: Failed to fetch ([^ ]+).*/\1/p' | paste -sd ' ')
+  echo "Some package lists could not be read (${failed:-$(apt_error "$said")}): going on with those apt has"
+}
+
+# apt's first error, without its "E: " and full stop.
+apt_error() {
+  local line
+  line=$(printf '%s\n' "$1" | sed -n 's/^E: //p' | head -1)
+  line=${line:-${1%%$'\n'*}}
+  echo "${line%.}"
 }
 
 # Starts a private Xvfb and exports DISPLAY. The server takes the first free display itself and
@@ -65,15 +133,23 @@ stop_display() {
   tackpad_xvfb_pid=""
 }
 
-# Which Windows build runs under Wine here: i686 (the product), or x86_64 where the kernel was
-# booted with 32-bit emulation off and Wine can only run 64-bit programs. Asked once, below, and
-# handed on in TACKPAD_WINE_ARCH to every script and program started from here;
-# TACKPAD_WINE_ARCH=x86_64 picks the 64-bit flavour on a machine that could run both.
+# Which Windows build runs under Wine here: the one the person names in TACKPAD_WINE_ARCH, else
+# the one found: i686 (the product), or x86_64 where the kernel was booted with 32-bit emulation
+# off or Wine's 32-bit half cannot be installed. What was found is asked once, below, and handed
+# on in TACKPAD_DETECTED_WINE_ARCH to every script and program started from here.
 windows_arch() {
-  case "$TACKPAD_WINE_ARCH" in
-    i686 | x86_64) echo "$TACKPAD_WINE_ARCH" ;;
-    *) echo "TACKPAD_WINE_ARCH is i686 or x86_64, not $TACKPAD_WINE_ARCH" >&2; return 1 ;;
+  local arch=${TACKPAD_WINE_ARCH:-$TACKPAD_DETECTED_WINE_ARCH}
+  case "$arch" in
+    i686 | x86_64) echo "$arch" ;;
+    *) echo "TACKPAD_WINE_ARCH is i686 or x86_64, not $arch" >&2; return 1 ;;
   esac
+}
+
+# Why the 64-bit build runs where it does, for the scripts' messages.
+why_64bit() {
+  if [ -n "${TACKPAD_WINE_ARCH:-}" ]; then echo "TACKPAD_WINE_ARCH=$TACKPAD_WINE_ARCH"
+  elif [ -n "$wine32_missing" ]; then echo "Wine's 32-bit half cannot be installed here: $wine32_missing"
+  else echo "this kernel runs no 32-bit code"; fi
 }
 
 # Asked before Wine is installed, by starting the smallest 32-bit x86 program (it exits with 0);
@@ -99,8 +175,8 @@ runs_32bit_code() {
   return $status
 }
 
-if [ -z "${TACKPAD_WINE_ARCH:-}" ]; then
-  if runs_32bit_code; then export TACKPAD_WINE_ARCH=i686; else export TACKPAD_WINE_ARCH=x86_64; fi
+if [ -z "${TACKPAD_DETECTED_WINE_ARCH:-}" ]; then
+  if runs_32bit_code; then export TACKPAD_DETECTED_WINE_ARCH=i686; else export TACKPAD_DETECTED_WINE_ARCH=x86_64; fi
 fi
 
 tackpad_wineserver() {

@@ -52,11 +52,16 @@ std::string BoxText(HWND box) {
 }
 
 // True once the mouse over a tray icon shows `tip`; Wine shows no tip while a balloon stands.
+// A tip waits for the mouse to rest, and every move starts that wait again: the mouse is moved,
+// then left still a while.
 bool TipShows(const std::string& tip) {
-  return WaitUntil([&] {
-    for (HWND icon : TrayIcons()) Xdo("mousemove_relative -- 1 1", icon);
+  const auto shown = [&] {
     const std::vector<HWND> tips = TrayTooltips(false);
     return std::any_of(tips.begin(), tips.end(), [&](HWND w) { return TextOf(w) == tip; });
+  };
+  return WaitUntil([&] {
+    for (HWND icon : TrayIcons()) Xdo("mousemove_relative -- 1 1", icon);
+    return WaitUntil(shown, 1500);
   }, 45000);
 }
 
