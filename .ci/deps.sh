@@ -11,7 +11,7 @@ program_packages() {
   local arch
   arch=$(windows_arch) || return 1
   echo cmake ninja-build
-  if [ "$arch" = i686 ]; then echo g++-mingw-w64-i686 wine wine64 wine32:i386; else echo g++-mingw-w64-x86-64 wine wine64; fi
+  if [ "$arch" = i686 ]; then echo g++-mingw-w64-i686 wine wine32:i386 wine64; else echo g++-mingw-w64-x86-64 wine wine64; fi
   [ -n "${DISPLAY:-}" ] || echo xvfb
 }
 
@@ -40,7 +40,6 @@ ensure_program_packages() {
   fi
   install_missing "${wine32[@]}" && return 0
   wine32_missing=$(apt_error "$apt_said")
-  wine32_missing=${wine32_missing:-apt-get install failed}
   echo "Wine's 32-bit half cannot be installed here ($wine32_missing): using the 64-bit build of the same sources"
   export TACKPAD_DETECTED_WINE_ARCH=x86_64
   ensure_packages $(program_packages)
@@ -101,12 +100,13 @@ read_package_lists() {
   echo "Some package lists could not be read (${failed:-$(apt_error "$said")}): going on with those apt has"
 }
 
-# apt's first error, without its "E: " and full stop.
+# apt's first error, without its "E: " and full stop; else its first line.
 apt_error() {
   local line
   line=$(printf '%s\n' "$1" | sed -n 's/^E: //p' | head -1)
   line=${line:-${1%%$'\n'*}}
-  echo "${line%.}"
+  line=${line%.}
+  echo "${line:-apt gave no reason}"
 }
 
 # Starts a private Xvfb and exports DISPLAY. The server takes the first free display itself and
