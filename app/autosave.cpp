@@ -5,6 +5,7 @@
 #include "events.h"
 #include "note.h"
 #include "persistence.h"
+#include "store_cycle.h"
 
 namespace {
 
@@ -12,36 +13,37 @@ constexpr UINT_PTR AutosaveTimer = 2;
 constexpr DWORD PauseMs = 2000, LongestWaitMs = 30000;
 
 HWND timerWindow;
-bool waiting;
+bool storeDue;
 DWORD firstChange;  // of those not yet stored
 
 void CALLBACK StoreAtPause(HWND, UINT, UINT_PTR, DWORD) {
   KillTimer(timerWindow, AutosaveTimer);
-  waiting = false;
+  storeDue = false;
   StoreChangedNotes();  // what the file refuses asks for its own retry
 }
 
 // Each change puts the store off by a pause, but never beyond the longest wait since the first.
 void TextChanged() {
   DWORD now = GetTickCount();
-  if (!waiting) firstChange = now;
-  waiting = true;
+  if (!storeDue) firstChange = now;
+  storeDue = true;
   DWORD waited = now - firstChange;  // unsigned: right across the tick count's wrap
   SetTimer(timerWindow, AutosaveTimer, std::min(PauseMs, LongestWaitMs - std::min(waited, LongestWaitMs)), StoreAtPause);
 }
 
-}  // namespace
-
 void RetryStoreLater() {
-  if (waiting || !timerWindow) return;  // a store already comes sooner
-  waiting = true;
+  if (storeDue) return;  // a store already comes sooner
+  storeDue = true;
   firstChange = GetTickCount();
   SetTimer(timerWindow, AutosaveTimer, LongestWaitMs, StoreAtPause);
 }
 
+}  // namespace
+
 void StartAutosave(HWND window) {
   timerWindow = window;
   SetTextChangeHandler(TextChanged);
+  SetStoreRefusalHandler(RetryStoreLater);
   for (ObjectNumber note : LiveNotes()) {
     if (NoteTextChanged(note)) return TextChanged();  // typed while the notes loaded
   }

@@ -82,10 +82,11 @@ void SendToEditArea(ObjectNumber note, UINT message, WPARAM wParam, LPARAM lPara
   if (edit) SendMessageA(edit, message, wParam, lParam);
 }
 
-// The group goes first: it is found by the title strip, which goes with the window. The
-// note's menu and fonts outlive its window; its number is never handed out again, so they go too.
+// The group goes first: the bin must hold it before the note is gone. The note's menu and fonts
+// outlive its window; its number is never handed out again, so they go too.
 void DeleteNote(ObjectNumber note) {
   if (!DeleteNoteGroup(note)) return;
+  RemoveLiveNote(note);
   RemoveWindow(note);
   DiscardMenu(note);
   DiscardFont(note);
@@ -134,8 +135,9 @@ void AskForNewNote() {
   if (!StoredGroupNames(taken)) return;
   std::vector<std::string> live = LiveNoteTitles();
   taken.insert(taken.end(), live.begin(), live.end());
-  workingNote.title = FreeNoteTitle(title, taken);
-  CreateNote();
+  const Note note = NewNoteValues(FreeNoteTitle(title, taken));
+  CreateNote(note);
+  StoreNewNote(note);
 }
 
 void ShowNoteMenuAtNote(ObjectNumber note) {
@@ -146,9 +148,9 @@ void ShowNoteMenuAtNote(ObjectNumber note) {
 }
 
 void BringNotesForward() {
-  const std::vector<ObjectNumber> notes = LiveNotes();
+  const auto notes = LiveNotes();
   // A file whose notes all show already is not rewritten, nor refused, by a start.
-  if (std::any_of(notes.begin(), notes.end(), [](ObjectNumber n) { return !IsWindowVisible(WindowHandle(n)); })) {
+  if (std::any_of(notes.begin(), notes.end(), [](auto n) { return !IsWindowVisible(WindowHandle(n)); })) {
     SetAllHidden(0);
   }
   HWND last = nullptr;

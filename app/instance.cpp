@@ -6,7 +6,8 @@
 
 #include "events.h"
 #include "note_rules.h"
-#include "persistence.h"
+#include "scoped_win32.h"
+#include "store_names.h"
 
 namespace {
 
@@ -16,21 +17,9 @@ constexpr DWORD EndingWaitMs = 30000;
 HANDLE recordLock;  // held only while the record is read or changed
 RunningProgram* record;
 
-class LockedRecord {
- public:
-  LockedRecord() {
-    // Abandoned: its holder died mid-change; every field is checked before it is believed.
-    DWORD got = recordLock ? WaitForSingleObject(recordLock, 2000) : WAIT_FAILED;
-    held_ = got == WAIT_OBJECT_0 || got == WAIT_ABANDONED;
-  }
-  ~LockedRecord() {
-    if (held_) ReleaseMutex(recordLock);
-  }
-  LockedRecord(const LockedRecord&) = delete;
-  LockedRecord& operator=(const LockedRecord&) = delete;
-
- private:
-  bool held_;
+// Every field is checked before it is believed: the holder of an abandoned lock died mid-change.
+struct LockedRecord : HeldMutex {
+  LockedRecord() : HeldMutex(recordLock, 2000) {}
 };
 
 // Opened for its name only: no access to its data, so a program holding the file is no obstacle.
@@ -59,10 +48,9 @@ std::wstring FolderPath(const char* settingsPath) {
   std::wstring folder = full.substr(0, full.find_last_of(L'\\') + 1);
   HANDLE file = OpenForName(full);
   const bool isFile = file != INVALID_HANDLE_VALUE;
-  HANDLE opened = isFile ? file : OpenForName(folder);
-  if (opened != INVALID_HANDLE_VALUE) {
+  ScopedHandle opened(isFile ? file : OpenForName(folder));
+  if (opened) {
     std::wstring final = Measured([&](wchar_t* into, DWORD size) { return GetFinalPathNameByHandleW(opened, into, size, 0); });
-    CloseHandle(opened);
     if (!final.empty()) folder = isFile ? final.substr(0, final.find_last_of(L'\\') + 1) : final;
   }
   if (!folder.empty() && folder.back() == L'\\') folder.pop_back();  // a root ends in one, a folder not
@@ -71,11 +59,9 @@ std::wstring FolderPath(const char* settingsPath) {
 }
 
 bool Alive(LONG id) {
-  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
+  ScopedHandle process(OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id)));
   if (!process) return GetLastError() == ERROR_ACCESS_DENIED;  // there, but not ours to open
-  const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-  CloseHandle(process);
-  return running;
+  return WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
 }
 
 // The record's window when it is the owner window of the program the record names: a handle

@@ -7,7 +7,8 @@
 #include "note_rules.h"
 #include "note_text.h"
 #include "persistence.h"
-#include "random.h"
+#include "store_names.h"
+#include "delay.h"
 #include "settings_store.h"
 #include "window_layer.h"
 
@@ -16,21 +17,28 @@ namespace {
 // "FontStyle" takes no part: a loaded note's font is built from face and size alone. False when
 // a key could not be read as stored.
 bool ReadNote(const std::string& groupName, Note& note) {
-  note.xPos = ReadKeyLong("XPos", 0);
-  note.yPos = ReadKeyLong("YPos", 0);
-  note.size = ReadKeyLong("Size", 0);
-  note.title = ShownNoteTitle(groupName, ReadKeyString("Title", ""));
-  const std::string text = ReadKeyString("Text", "");
-  note.text = DecodeNoteText(text.c_str(), ReadKeyString(TextMarkKey, "").c_str());
-  note.font = ReadKeyString("Font", "");
-  note.fontSize = ReadKeyLong("FontSize", 0);
-  note.frontColor = ReadKeyLong("FrontColor", 0);
-  note.bkgColor = ReadKeyLong("BkgColor", 0);
-  note.hidden = ReadKeyLong("Hidden", 0);
-  note.onTop = ReadKeyLong("OnTop", 0);
-  note.alpha = ReadKeyLong("Alpha", 0);
-  note.rollup = ReadKeyLong("Rollup", 0);
+  note.xPos = ReadKeyLong(KeyName(XPosKey), 0);
+  note.yPos = ReadKeyLong(KeyName(YPosKey), 0);
+  note.size = ReadKeyLong(KeyName(SizeKey), 0);
+  note.title = ShownNoteTitle(groupName, ReadKeyString(KeyName(TitleKey), ""));
+  const std::string text = ReadKeyString(KeyName(TextKey), "");
+  note.text = DecodeNoteText(text.c_str(), ReadKeyString(KeyName(TextMarkKey), "").c_str());
+  note.font = ReadKeyString(KeyName(FontKey), "");
+  note.fontSize = ReadKeyLong(KeyName(FontSizeKey), 0);
+  note.frontColor = ReadKeyLong(KeyName(FrontColorKey), 0);
+  note.bkgColor = ReadKeyLong(KeyName(BkgColorKey), 0);
+  note.hidden = ReadKeyLong(KeyName(HiddenKey), 0);
+  note.onTop = ReadKeyLong(KeyName(OnTopKey), 0);
+  note.alpha = ReadKeyLong(KeyName(AlphaKey), 0);
+  note.rollup = ReadKeyLong(KeyName(RollupKey), 0);
   return !SettingsReadFailed() && (!note.text.empty() || text.empty());  // a decoding that ran out of memory
+}
+
+// What the selected group holds, as the record of its note keeps it.
+void KeepStoredValues(LiveNote& record) {
+  for (int key = 0; key < NoteKeyCount; ++key) {
+    record.stored[key] = ReadKeyString(KeyName(static_cast<NoteKey>(key)), "");
+  }
 }
 
 void ApplyStoredStates(const Note& note, ObjectNumber number) {
@@ -50,7 +58,7 @@ void ApplyStoredStates(const Note& note, ObjectNumber number) {
 
 void LoadNotes() {
   OpenSettings(SettingsFile);
-  NoteCounter = 1;
+  CountNotesFromOne();
   // Selecting a group moves the walk's place, so every name is collected first.
   CollectGroupNames();
   TextListRewind(GroupNameList);
@@ -58,12 +66,16 @@ void LoadNotes() {
     std::string name = TextListCurrent(GroupNameList);
     // A note not read whole is left out: built from defaults, its commands would overwrite it.
     SelectGroup(name.c_str());
-    if (!ReadNote(name, workingNote)) continue;
-    BuildNoteWindow(workingNote, NoteCounter, false);
-    ApplyStoredStates(workingNote, NoteCounter);
-    BringNoteIntoReach(NoteCounter);
-    NoteCounter = NextNoteNumber(NoteCounter);
+    Note note;
+    if (!ReadNote(name, note)) continue;
+    const ObjectNumber number = TakeNoteNumber();
+    if (LiveNote* record = BuildNoteWindow(note, number, false)) KeepStoredValues(*record);
+    ApplyStoredStates(note, number);
+    BringNoteIntoReach(number);
     PauseFor(100);
   }
+  // The number after the last loaded note is passed over, as it always was: a new note after two
+  // loaded ones is note 7.
+  TakeNoteNumber();
   CloseSettings();
 }

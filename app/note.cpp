@@ -9,13 +9,9 @@
 #include "gadgets.h"
 #include "menus.h"
 #include "note_rules.h"
-#include "persistence.h"
 #include "random.h"
 #include "text.h"
 #include "window_layer.h"
-
-Note workingNote;
-std::int32_t NoteCounter;
 
 namespace {
 
@@ -89,19 +85,21 @@ void BuildNoteMenu(ObjectNumber number) {
 }  // namespace
 
 // Made where it is stored and sized once the window knows its monitor's scale; shown only then.
-void BuildNoteWindow(const Note& note, ObjectNumber number, bool showAtOnce) {
+LiveNote* BuildNoteWindow(const Note& note, ObjectNumber number, bool showAtOnce) {
   if (!NewWindow(number, PhysicalCoordinate(note.xPos), PhysicalCoordinate(note.yPos), 0, 0, "",
                  WS_POPUP | WindowInvisible, WindowHandle(OwnerWindow))) {
-    return;
+    return nullptr;
   }
+  LiveNote& record = AddLiveNote(number, note.title);
   SetWindowBackground(number, note.bkgColor);
-  if (!SetGadgetHost(WindowHandle(number))) return;
+  if (!SetGadgetHost(WindowHandle(number))) return &record;
   BuildTitleStrip(note, number);
   BuildEditArea(note, number);
   SetNoteSize(number, note.size);
   BuildNoteMenu(number);
   if (note.onTop == 1) SetItemChecked(number, OnTopItem, 1);
   if (showAtOnce) SetWindowHidden(number, 0);
+  return &record;
 }
 
 int NoteScaled(ObjectNumber note, int length) { return ScaledTo(length, WindowScale(note)); }
@@ -122,11 +120,12 @@ void RescaleNote(ObjectNumber note) {
   PlaceNoteParts(note);
 }
 
-void CreateNote() {
-  Note& note = workingNote;
+Note NewNoteValues(const std::string& title) {
+  Note note;
   note.xPos = RandomUpTo(800);
   note.yPos = RandomUpTo(600);
   note.size = NormalSize;
+  note.title = title;
   note.text = "Welcome to Tackpad!";
   note.font = "Comic Sans MS";
   note.fontSize = 14;
@@ -137,10 +136,15 @@ void CreateNote() {
   note.onTop = 1;
   note.alpha = 0;
   note.rollup = 0;
-  NoteCounter = NextNoteNumber(NoteCounter);
-  BuildNoteWindow(note, NoteCounter, true);
-  SetWindowTopmost(NoteCounter, 1);
-  StoreNewNote(note);
+  return note;
+}
+
+ObjectNumber CreateNote(const Note& note) {
+  const ObjectNumber number = TakeNoteNumber();
+  LiveNote* record = BuildNoteWindow(note, number, true);
+  if (record) record->changed = TextChange | PlaceChange | SizeChange | StatesChange;  // until the file takes it
+  SetWindowTopmost(number, 1);
+  return number;
 }
 
 void SetNoteAlpha(ObjectNumber note, std::uint8_t alpha) {
@@ -191,9 +195,8 @@ bool StripReachable(ObjectNumber note, const RECT& frame) {
 }  // namespace
 
 std::string NoteTitle(ObjectNumber note) {
-  std::string title;
-  GadgetText(TitleStripOf(note), title);
-  return title;
+  const LiveNote* record = FindLiveNote(note);
+  return record ? record->title : std::string();
 }
 
 bool NoteText(ObjectNumber note, std::string& text) {
@@ -219,20 +222,4 @@ void BringNoteIntoReach(ObjectNumber note) {
   MarkWindowPlace(note);
 }
 
-bool IsLiveNote(ObjectNumber number) {
-  return CanBeNote(static_cast<std::int32_t>(number)) && WindowHandle(number) != nullptr;
-}
-
-std::vector<ObjectNumber> LiveNotes() {
-  std::vector<ObjectNumber> notes;
-  for (std::int32_t number = 1; number <= NoteCounter; ++number) {
-    if (IsLiveNote(number)) notes.push_back(number);
-  }
-  return notes;
-}
-
-std::vector<std::string> LiveNoteTitles() {
-  std::vector<std::string> titles;
-  for (ObjectNumber note : LiveNotes()) titles.push_back(NoteTitle(note));
-  return titles;
-}
+bool IsLiveNote(ObjectNumber number) { return FindLiveNote(number) && WindowHandle(number); }

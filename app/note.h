@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "live_notes.h"
 #include "object_table.h"
 
-// The values of one note while it is built from its group or created, as the file holds them.
-// Once the window stands, the note's live state is held by its window objects, not by a record.
+// The values of one note while it is built from its group or created. Once the window stands,
+// the window shows the note and its record in the live-note table holds what the program knows.
 struct Note {
   std::int32_t xPos;
   std::int32_t yPos;
@@ -26,10 +27,6 @@ struct Note {
   std::int32_t rollup;
 };
 
-extern Note workingNote;
-// Every note number handed out so far is at most this; numbers are never reused in a run.
-extern std::int32_t NoteCounter;
-
 // The items of a note's menu, as they come back in menu events.
 enum NoteMenuItem : std::int32_t {
   HideNoteItem = 1, RollUpItem, BackgroundColorItem, TextColorItem, TextFontItem, SaveNoteItem,
@@ -40,10 +37,11 @@ enum NoteMenuItem : std::int32_t {
 constexpr ObjectNumber TitleStripOf(ObjectNumber note) { return note + 2; }
 constexpr ObjectNumber EditAreaOf(ObjectNumber note) { return note - 1; }
 // The note's own fonts: its text's is numbered as the note, its title's, made for the note's
-// scale, next (notes have odd numbers).
+// scale, next (notes are two numbers apart).
 constexpr ObjectNumber TitleFontOf(ObjectNumber note) { return note + 1; }
 
-void BuildNoteWindow(const Note& note, ObjectNumber number, bool showAtOnce);
+// The note's window and its record in the live-note table; null when no window could be made.
+LiveNote* BuildNoteWindow(const Note& note, ObjectNumber number, bool showAtOnce);
 // A length of the note's design (96 dpi) at the scale of the note's monitor.
 int NoteScaled(ObjectNumber note, int length);
 // The note's edge as "Size" stores it, whatever the scale.
@@ -52,13 +50,14 @@ std::int32_t NoteSize(ObjectNumber note);
 void SetNoteSize(ObjectNumber note, std::int32_t size);
 // Lays out a note that took a new scale, its fonts made anew for it.
 void RescaleNote(ObjectNumber note);
-// A new note titled by workingNote.title, with the default values, shown, topmost and stored.
-void CreateNote();
+// The values of a new note titled `title`: the defaults, at a random place.
+Note NewNoteValues(const std::string& title);
+// A new note built from `note` under the next number, shown and topmost, with nothing stored yet.
+ObjectNumber CreateNote(const Note& note);
 
 // Makes the window layered and gives it this opacity (255: opaque); it stays layered.
 void SetNoteAlpha(ObjectNumber note, std::uint8_t alpha);
-// The title strip's current text, which names the note's group; empty only when it could
-// not be fetched (no memory), as no note has an empty title.
+// The name of the note's group, which its title strip shows; empty for a number that is no note.
 std::string NoteTitle(ObjectNumber note);
 // The edit area's current text, lines separated by CR LF; false when it could not be fetched
 // or the note has no edit area (its control could not be made).
@@ -72,7 +71,3 @@ void MarkNoteTextStored(ObjectNumber note);
 void BringNoteIntoReach(ObjectNumber note);
 // True for the number of a note whose window stands.
 bool IsLiveNote(ObjectNumber number);
-// The numbers of all notes on screen or hidden, in order.
-std::vector<ObjectNumber> LiveNotes();
-// The titles of all notes on screen or hidden.
-std::vector<std::string> LiveNoteTitles();

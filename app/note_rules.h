@@ -18,10 +18,8 @@ constexpr std::int32_t TranslucentAlpha = 144;
 // Pixels of a title strip that must lie on a work area for a person to drag the note.
 constexpr std::int32_t ReachableGrip = 16;
 
-// Notes are numbered in steps of two; the owner window's number is passed over, since a
-// window opened under a number in use replaces the one that had it.
+// Note numbers step by two (a note's fonts take its number and the next); the owner window's
+// number is passed over, since a window opened under a number in use replaces the one that had it.
 constexpr std::int32_t NextNoteNumber(std::int32_t number) {
   return number + 2 == OwnerWindow ? number + 4 : number + 2;
 }
-
-constexpr bool CanBeNote(std::int32_t number) { return number >= 1 && number != OwnerWindow; }

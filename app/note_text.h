@@ -15,8 +15,6 @@ StoredNoteText EncodeNoteText(const char* text);
 // `mark` as read beside the text: one that does not name this text (an older copy rewrote it,
 // or there is none) leaves every backslash and "n" a line break, as older copies read it.
 std::string DecodeNoteText(const char* text, const char* mark);
-// The key beside "Text" that holds the mark.
-constexpr char TextMarkKey[] = "TextEscaped";
 
 // The title typed for a new note, made fit to name a group: control characters become
 // blanks, "]" (which would end the group's name) becomes ")", blanks at both ends go.

@@ -6,6 +6,7 @@
 #include "note_text.h"
 #include "settings_store.h"
 #include "store_cycle.h"
+#include "store_names.h"
 #include "store_status.h"
 #include "window_layer.h"
 
@@ -13,18 +14,17 @@ TextList GroupNameList;
 
 namespace {
 
-// Selects the note's group in the open document and writes where the note stands; with
-// `writeSize`, also its edge length. Both as a program unaware of scales would see them.
+// Selects the note's group in the open cycle and writes where the note stands; with `writeSize`,
+// also its edge length. Both as a program unaware of scales would see them.
 void WriteNotePlacement(ObjectNumber note, const std::string& title, bool writeSize, std::int32_t size) {
-  StoreGroup(title);
-  StoreKey("XPos", UnawareCoordinate(WindowLeft(note)));
-  StoreKey("YPos", UnawareCoordinate(WindowTop(note)));
-  if (writeSize) StoreKey("Size", size);
+  CycleSelectGroup(title);
+  CycleWriteKey(XPosKey, UnawareCoordinate(WindowLeft(note)));
+  CycleWriteKey(YPosKey, UnawareCoordinate(WindowTop(note)));
+  if (writeSize) CycleWriteKey(SizeKey, size);
 }
 
 // Opens the file and writes the note's placement; the caller adds its own keys and ends
-// with FinishNoteCycle. A title that could not be fetched opens nothing, so no key lands
-// in another group.
+// with FinishNoteCycle. A note with no title opens nothing, so no key lands in another group.
 void StoreNotePlacement(ObjectNumber note, bool writeSize, std::int32_t size) {
   std::string title = NoteTitle(note);
   if (title.empty()) return;
@@ -40,9 +40,9 @@ void StoreMeasuredPlacement(ObjectNumber note) {
   StoreNotePlacement(note, true, NoteSize(note));
 }
 
-void StoreNoteKey(ObjectNumber note, const char* key, std::int32_t value) {
+void StoreNoteKey(ObjectNumber note, NoteKey key, std::int32_t value) {
   StoreMeasuredPlacement(note);
-  StoreKey(key, value);
+  CycleWriteKey(key, value);
   FinishNoteCycle(note);
 }
 
@@ -51,24 +51,36 @@ void StoreFixedSize(ObjectNumber note, std::int32_t size) {
   FinishNoteCycle(note);
 }
 
-// The text as the file holds it; false when it could not be had (no text area, no memory), so
-// that an empty text is never written over a stored one. Encoding never empties a text.
-bool EncodedNoteText(ObjectNumber note, StoredNoteText& encoded) {
+// What "Save note" writes: the title and the text as the file holds it.
+struct TextToStore {
+  std::string title;
+  StoredNoteText encoded;
+};
+
+// Taken before the file is opened; false when it could not be had (no title, no text area, no
+// memory), so that an empty text is never written over a stored one. Encoding never empties a text.
+bool FetchTextToStore(ObjectNumber note, TextToStore& out) {
   std::string text;
-  if (!NoteText(note, text)) return false;
-  encoded = EncodeNoteText(text.c_str());
-  return !encoded.text.empty() || text.empty();
+  out.title = NoteTitle(note);
+  if (out.title.empty() || !NoteText(note, text)) return false;
+  out.encoded = EncodeNoteText(text.c_str());
+  return !out.encoded.text.empty() || text.empty();
 }
 
-// What "Save note" writes, into the open document.
-void WriteTitleAndText(ObjectNumber note, const std::string& title, const StoredNoteText& encoded) {
-  WriteNotePlacement(note, title, true, NoteSize(note));
-  StoreKey("Title", title);
-  StoreKey("Text", encoded.text);
+void WriteTextToStore(ObjectNumber note, const TextToStore& what) {
+  WriteNotePlacement(note, what.title, true, NoteSize(note));
+  CycleWriteKey(TitleKey, what.title);
+  CycleWriteKey(TextKey, what.encoded.text);
   // A mark left by an escaped text could come to name this one: it is emptied, not left stale.
-  if (!encoded.mark.empty() || !ReadKeyString(TextMarkKey, "").empty() || SettingsReadFailed()) {
-    StoreKey(TextMarkKey, encoded.mark);
+  if (!what.encoded.mark.empty() || !ReadKeyString(KeyName(TextMarkKey), "").empty() || SettingsReadFailed()) {
+    CycleWriteKey(TextMarkKey, what.encoded.mark);
   }
+}
+
+// The file took the note's place and text.
+void MarkNoteStored(ObjectNumber note) {
+  MarkWindowPlace(note);
+  MarkNoteTextStored(note);
 }
 
 // Appends the group's lines to the bin, after a comment that dates them; each entry after a blank
@@ -109,11 +121,11 @@ bool StoredGroupNames(std::vector<std::string>& names) {
   return whole;
 }
 
-void StoreHidden(ObjectNumber note, std::int32_t hidden) { StoreNoteKey(note, "Hidden", hidden); }
-void StoreBkgColor(ObjectNumber note, std::int32_t colour) { StoreNoteKey(note, "BkgColor", colour); }
-void StoreFrontColor(ObjectNumber note, std::int32_t colour) { StoreNoteKey(note, "FrontColor", colour); }
-void StoreAlpha(ObjectNumber note, std::int32_t alpha) { StoreNoteKey(note, "Alpha", alpha); }
-void StoreOnTop(ObjectNumber note, std::int32_t onTop) { StoreNoteKey(note, "OnTop", onTop); }
+void StoreHidden(ObjectNumber note, std::int32_t hidden) { StoreNoteKey(note, HiddenKey, hidden); }
+void StoreBkgColor(ObjectNumber note, std::int32_t colour) { StoreNoteKey(note, BkgColorKey, colour); }
+void StoreFrontColor(ObjectNumber note, std::int32_t colour) { StoreNoteKey(note, FrontColorKey, colour); }
+void StoreAlpha(ObjectNumber note, std::int32_t alpha) { StoreNoteKey(note, AlphaKey, alpha); }
+void StoreOnTop(ObjectNumber note, std::int32_t onTop) { StoreNoteKey(note, OnTopKey, onTop); }
 void StoreSizeSmall(ObjectNumber note) { StoreFixedSize(note, SmallSize); }
 void StoreSizeNormal(ObjectNumber note) { StoreFixedSize(note, NormalSize); }
 void StoreSizeLarge(ObjectNumber note) { StoreFixedSize(note, LargeSize); }
@@ -121,27 +133,24 @@ void StoreSizeLarge(ObjectNumber note) { StoreFixedSize(note, LargeSize); }
 void StoreRollup(ObjectNumber note, std::int32_t rollup) {
   // Rolled up, the window is no square: its stored size stays as it was.
   StoreNotePlacement(note, false, 0);
-  StoreKey("Rollup", rollup);
+  CycleWriteKey(RollupKey, rollup);
   FinishNoteCycle(note);
 }
 
 void StoreFont(ObjectNumber note, const char* face, std::int32_t pointSize, std::int32_t style) {
   StoreMeasuredPlacement(note);
-  StoreKey("Font", face);
-  StoreKey("FontSize", pointSize);
-  StoreKey("FontStyle", style);
+  CycleWriteKey(FontKey, face);
+  CycleWriteKey(FontSizeKey, pointSize);
+  CycleWriteKey(FontStyleKey, style);
   FinishNoteCycle(note);
 }
 
 void StoreTitleAndText(ObjectNumber note) {
-  std::string title = NoteTitle(note);
-  StoredNoteText encoded;
-  if (title.empty() || !EncodedNoteText(note, encoded)) return;
+  TextToStore what;
+  if (!FetchTextToStore(note, what)) return;
   BeginStore();
-  WriteTitleAndText(note, title, encoded);
-  if (!EndStore()) return;
-  MarkWindowPlace(note);
-  MarkNoteTextStored(note);
+  WriteTextToStore(note, what);
+  if (EndStore()) MarkNoteStored(note);
 }
 
 bool StoreChangedNotes() {
@@ -153,31 +162,27 @@ bool StoreChangedNotes() {
   bool whole = true;
   BeginStore();
   for (ObjectNumber note : changed) {
-    bool typed = NoteTextChanged(note);
-    std::string title = NoteTitle(note);
-    StoredNoteText encoded;
-    if (title.empty() || (typed && !EncodedNoteText(note, encoded))) {
+    TextToStore what;
+    const bool typed = NoteTextChanged(note);
+    if (typed ? !FetchTextToStore(note, what) : (what.title = NoteTitle(note)).empty()) {
       whole = false;
       continue;
     }
-    if (typed) WriteTitleAndText(note, title, encoded);
-    else WriteNotePlacement(note, title, false, 0);
+    if (typed) WriteTextToStore(note, what);
+    else WriteNotePlacement(note, what.title, false, 0);
     stored.push_back(note);
   }
   if (!EndStore()) return false;
-  for (ObjectNumber note : stored) {
-    MarkWindowPlace(note);
-    MarkNoteTextStored(note);
-  }
+  for (ObjectNumber note : stored) MarkNoteStored(note);
   return whole;
 }
 
 bool DeleteNoteGroup(ObjectNumber note) {
   const std::string title = NoteTitle(note);
   BeginStore();
-  StoredNoteText encoded;
+  TextToStore what;
   // Typing the pause has not stored yet goes into the bin with the rest.
-  if (!title.empty() && NoteTextChanged(note) && EncodedNoteText(note, encoded)) WriteTitleAndText(note, title, encoded);
+  if (NoteTextChanged(note) && FetchTextToStore(note, what)) WriteTextToStore(note, what);
   std::string group;
   const char* failed = SettingsFile;
   FileFailure why = title.empty() ? FileFailure::NoMemory : StoredGroupText(title.c_str(), group);
@@ -190,7 +195,7 @@ bool DeleteNoteGroup(ObjectNumber note) {
     TellNoteNotDeleted(why, failed);
     return false;
   }
-  StoreRemoval(title);
+  CycleRemoveGroup(title);
   EndStore();
   return true;
 }
@@ -200,28 +205,28 @@ void StoreHiddenForAll(std::int32_t hidden) {
   CollectGroupNames();
   TextListRewind(GroupNameList);
   while (TextListAdvance(GroupNameList)) {
-    StoreGroup(TextListCurrent(GroupNameList));
-    StoreKey("Hidden", hidden);
+    CycleSelectGroup(TextListCurrent(GroupNameList));
+    CycleWriteKey(HiddenKey, hidden);
   }
   EndStore();
 }
 
 void StoreNewNote(const Note& note) {
   BeginStore();
-  StoreGroup(note.title);
-  StoreKey("XPos", note.xPos);
-  StoreKey("YPos", note.yPos);
-  StoreKey("Size", note.size);
-  StoreKey("Title", note.title);
-  StoreKey("Text", note.text);
-  StoreKey("Font", note.font);
-  StoreKey("FontSize", note.fontSize);
-  StoreKey("FontStyle", note.fontStyle);
-  StoreKey("FrontColor", note.frontColor);
-  StoreKey("BkgColor", note.bkgColor);
-  StoreKey("Hidden", note.hidden);
-  StoreKey("OnTop", note.onTop);
-  StoreKey("Alpha", note.alpha);
-  StoreKey("Rollup", note.rollup);
+  CycleSelectGroup(note.title);
+  CycleWriteKey(XPosKey, note.xPos);
+  CycleWriteKey(YPosKey, note.yPos);
+  CycleWriteKey(SizeKey, note.size);
+  CycleWriteKey(TitleKey, note.title);
+  CycleWriteKey(TextKey, note.text);
+  CycleWriteKey(FontKey, note.font);
+  CycleWriteKey(FontSizeKey, note.fontSize);
+  CycleWriteKey(FontStyleKey, note.fontStyle);
+  CycleWriteKey(FrontColorKey, note.frontColor);
+  CycleWriteKey(BkgColorKey, note.bkgColor);
+  CycleWriteKey(HiddenKey, note.hidden);
+  CycleWriteKey(OnTopKey, note.onTop);
+  CycleWriteKey(AlphaKey, note.alpha);
+  CycleWriteKey(RollupKey, note.rollup);
   EndStore();
 }

@@ -7,12 +7,10 @@
 #include "text_list.h"
 
 // Every note command writes its change at once, in one open-select-write-close cycle on
-// this file; so do a pause in typing and the end of a drag. At an orderly end, StoreChangedNotes
-// keeps what was typed or moved since.
-constexpr char SettingsFile[] = "Settings.ini";
-// Where "Delete note" keeps each group it removes, appended; never read by Tackpad.
-constexpr char BinFile[] = "Deleted notes.ini";
-// Its full path, as this process names it; empty when that cannot be told.
+// "Settings.ini"; so do a pause in typing and the end of a drag. At an orderly end,
+// StoreChangedNotes keeps what was typed or moved since.
+
+// The settings file's full path, as this process names it; empty when that cannot be told.
 std::string SettingsFilePath();
 
 // The names of the file's groups, in file order; refilled by each walk over the groups.
@@ -25,7 +23,7 @@ bool CollectGroupNames();
 bool StoredGroupNames(std::vector<std::string>& names);
 
 // Each writes "XPos", "YPos" (where the window stands now), "Size" (except StoreRollup) and
-// its own key into the group named by the note's title strip.
+// its own key into the note's group.
 void StoreHidden(ObjectNumber note, std::int32_t hidden);
 void StoreRollup(ObjectNumber note, std::int32_t rollup);
 void StoreBkgColor(ObjectNumber note, std::int32_t colour);
@@ -48,5 +46,5 @@ void StoreOnTop(ObjectNumber note, std::int32_t onTop);
 bool DeleteNoteGroup(ObjectNumber note);
 // "Hidden" in every group of the file, also groups that no window shows.
 void StoreHiddenForAll(std::int32_t hidden);
-// All fourteen keys of a note just created.
+// All fourteen keys of a note just created, with the values it was built with.
 void StoreNewNote(const Note& note);

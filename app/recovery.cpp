@@ -7,6 +7,7 @@
 
 #include "local_time.h"
 #include "persistence.h"
+#include "scoped_win32.h"
 #include "settings_store.h"
 #include "store_cycle.h"
 #include "store_status.h"
@@ -35,13 +36,13 @@ bool WriteRecoveryInto(const std::string& folder, std::string& written) {
 }
 
 void RememberRecoveryFile(const std::string& settings, const std::string& recovery) {
-  HKEY key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, RecoveryRegistryKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr)) {
+  ScopedKey key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, RecoveryRegistryKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Receive(),
+                      nullptr)) {
     return;
   }
   RegSetValueExA(key, settings.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(recovery.c_str()),
                  static_cast<DWORD>(recovery.size() + 1));
-  RegCloseKey(key);
 }
 
 }  // namespace
@@ -64,8 +65,8 @@ bool KeepWaitingWritesInRecoveryFile() {
 }
 
 void TellOfRecoveryFile() {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, RecoveryRegistryKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key)) return;
+  ScopedKey key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, RecoveryRegistryKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key.Receive())) return;
   const std::string settings = SettingsFilePath();
   char path[MAX_PATH * 4];
   DWORD size = sizeof path - 1, type = 0;
@@ -75,5 +76,4 @@ void TellOfRecoveryFile() {
     TellRecoveryFile(path);
     RegDeleteValueA(key, settings.c_str());
   }
-  RegCloseKey(key);
 }

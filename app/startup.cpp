@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "commands.h"
+#include "daily_copy.h"
 #include "events.h"
 #include "fonts.h"
 #include "gadgets.h"
@@ -39,6 +40,7 @@ void StartLayers() {
   StartGadgets();
   StartMenus();
   InitSettingsStore();
+  SetSettingsHooks({KeepSettingsImage, KeepDailyCopy});
   InitCommonControls();
   StartTray();
   TextListNew(GroupNameList);

@@ -1,22 +1,25 @@
 #pragma once
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "file_io.h"
+#include "store_names.h"
 
 // Every write of the notes runs in one cycle on "Settings.ini": BeginStore opens it and first
 // makes again whatever the file refused before; EndStore closes it. What the file refuses is
-// remembered, tried again by every later cycle (and by a retry half a minute on) until it is
-// taken, and the person is told.
+// remembered, tried again by every later cycle until it is taken, and the person is told.
+// The Cycle... operations work inside an open cycle; the Store... ones are whole cycles.
 void BeginStore();
 // Selects a group by name; the first key written creates it.
-void StoreGroup(const std::string& name);
-void StoreKey(const char* key, const std::string& value);
-void StoreKey(const char* key, std::int32_t value);
-void StoreRemoval(const std::string& name);
-// True when the file took the cycle, and with it all that waited.
+void CycleSelectGroup(const std::string& name);
+void CycleWriteKey(NoteKey key, const std::string& value);
+void CycleWriteKey(NoteKey key, std::int32_t value);
+void CycleRemoveGroup(const std::string& name);
+// True when the file took the cycle, and with it all that waited; the live notes learn what the
+// file now holds, or what it refused.
 bool EndStore();
+// Runs after each cycle the file refused.
+void SetStoreRefusalHandler(void (*handler)());
 // A cycle with only what waits; true at once when nothing does.
 bool StoreWaitingWrites();
 bool WritesWaiting();

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "note_rules.h"
-#include "persistence.h"
+#include "store_names.h"
 #include "tray.h"
 
 namespace {

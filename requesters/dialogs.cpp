@@ -4,6 +4,7 @@
 
 #include "font_style.h"
 #include "modality.h"
+#include "scoped_win32.h"
 
 #ifndef _WIN64
 static_assert(sizeof(CHOOSECOLORA) == 36, "colour dialog description");
@@ -21,11 +22,8 @@ CHOOSEFONTA fontDialog;
 
 // The font height for a size in points on the display; 0 (no preselected size) without one.
 LONG HeightOfPoints(std::int32_t points) {
-  HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-  if (!display) return 0;
-  const LONG height = -MulDiv(points, GetDeviceCaps(display, LOGPIXELSY), 72);
-  DeleteDC(display);
-  return height;
+  Scoped<HDC, DeleteDC> display(CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
+  return display ? -MulDiv(points, GetDeviceCaps(display, LOGPIXELSY), 72) : 0;
 }
 
 // What RequestFont preselects: the face cut to 31 bytes, and the height of the size in points.

@@ -5,6 +5,7 @@
 #include "display_scale.h"
 #include "memory.h"
 #include "modality.h"
+#include "scoped_win32.h"
 #include "system_library.h"
 
 namespace {
@@ -79,12 +80,11 @@ void ScaleRequester(HWND dialog, UINT dpi, const RECT* suggested) {
   RECT frame{GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2, GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2, 0, 0};
   if (suggested) frame = RECT{suggested->left, suggested->top, 0, 0};
   SetWindowPos(dialog, nullptr, frame.left, frame.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-  HFONT old = requester.dialogFont;
+  ScopedGdiObject<HFONT> old(requester.dialogFont);  // once the controls have the new one
   requester.dialogFont = DialogFontAt(dpi);
   PlaceControl(requester.prompt, PromptPlace, dpi);
   PlaceControl(requester.field, FieldPlace, dpi);
   PlaceControl(requester.ok, OkPlace, dpi);
-  if (old) DeleteObject(old);
 }
 
 LRESULT CALLBACK RequesterProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -196,7 +196,7 @@ std::string RequestText(const char* title, const char* prompt, const char* defau
   EnableSuspendedWindows();
   // Only once the dialog is gone: a class with a window left cannot be unregistered.
   UnregisterClassA(RequesterClass, GetModuleHandleA(nullptr));
-  if (requester.dialogFont) DeleteObject(requester.dialogFont);
+  ScopedGdiObject<HFONT> lastFont(requester.dialogFont);
   requester.dialogFont = nullptr;
   std::string result = confirmed ? confirmed : "";
   ReleaseBytes(confirmed);

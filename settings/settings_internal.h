@@ -39,9 +39,9 @@ char* PrepareKeyValue(const char* key, std::uint32_t length);
 bool SizeText(std::string& text, std::size_t size);
 // Cuts a buffer into entries; false when a line found no room.
 bool CutIntoEntries(EntryList& entries, const char* data, std::uint32_t length);
-// Before the first write-back of a day, the file as it was read goes into "Backups" beside it,
-// where the newest fourteen days are kept; a copy that fails stops nothing (see DailyCopyFailure).
-void KeepDailyCopy(const SettingsStore& s);
+extern SettingsHooks settingsHooks;
+// The file's bytes as the open read them.
+SettingsBytes AsRead(const SettingsStore& s);
 // An entry's line in the one layout the store writes, its line end included.
 std::size_t LineLength(const SettingsEntry& e);
 char* PutLine(char* at, const SettingsEntry& e);

@@ -24,11 +24,7 @@ void RefuseWriteBack() {
 }
 
 // ASCII letters folded, a zero byte read as the blank it stands for, every other byte exact.
-unsigned char Folded(char c) {
-  unsigned char x = static_cast<unsigned char>(c);
-  if (static_cast<unsigned>(x - 'A') < 26u) return static_cast<unsigned char>(x + 32);
-  return x == 0 ? ' ' : x;
-}
+unsigned char Folded(char c) { return c == 0 ? ' ' : FoldAscii(c); }
 
 bool SameName(const char* a, std::uint32_t aLength, const std::string& b) {
   if (aLength != b.size()) return false;

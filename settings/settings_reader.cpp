@@ -6,6 +6,13 @@
 
 SettingsStore settingsStore;
 std::uint32_t callerCodePage;
+SettingsHooks settingsHooks;
+
+void SetSettingsHooks(const SettingsHooks& hooks) { settingsHooks = hooks; }
+
+SettingsBytes AsRead(const SettingsStore& s) {
+  return {s.encoding == Utf8Encoding ? "\xEF\xBB\xBF" : "", s.textBuffer ? s.textBuffer : "", s.textLength};
+}
 
 namespace {
 
@@ -96,12 +103,12 @@ void EndSettingsStore() {
 namespace {
 
 // Reads what follows the byte-order mark; a short or failed read leaves the document
-// with what came but marked as not to be written back.
-void ReadWholeFile(SettingsStore& s) {
+// with what came but marked as not to be written back. True when the file was read whole.
+bool ReadWholeFile(SettingsStore& s) {
   std::int64_t size = SizeOfFile(s.fileHandle);
   if (size < 0 || size > INT32_MAX) {
     s.refusal = FileFailure::Unread;
-    return;
+    return false;
   }
   if (size >= 3) {
     unsigned char mark[3];
@@ -112,20 +119,21 @@ void ReadWholeFile(SettingsStore& s) {
       size -= 3;
     } else if (!SeekFile(s.fileHandle, 0)) {
       s.refusal = FileFailure::Unread;
-      return;
+      return false;
     }
   }
-  if (size == 0) return;
+  if (size == 0) return true;
   s.textBuffer = static_cast<char*>(AllocateBytes(static_cast<std::size_t>(size) + 2));
   if (!s.textBuffer) {
     s.refusal = FileFailure::NoMemory;
-    return;
+    return false;
   }
   std::uint32_t got = 0;
   bool ok = ReadFromFile(s.fileHandle, s.textBuffer, static_cast<std::uint32_t>(size), &got);
   if (!ok || got != size) s.refusal = FileFailure::Unread;
   s.textLength = got;
   s.textBuffer[got] = s.textBuffer[got + 1] = 0;
+  return ok && got == size;
 }
 
 }  // namespace
@@ -147,7 +155,7 @@ int OpenSettings(const char* fileName) {
     if (s.fileHandle || why != FileFailure::NotFound) s.refusal = why;
   }
   if (!s.fileHandle) return 0;
-  ReadWholeFile(s);
+  if (ReadWholeFile(s) && settingsHooks.fileImage) settingsHooks.fileImage(AsRead(s));
   // A line that found no room is missing from the document: never write that back.
   if (s.textBuffer && !CutIntoEntries(s.entries, s.textBuffer, s.textLength)) s.refusal = FileFailure::NoMemory;
   return 1;

@@ -60,10 +60,23 @@ FileFailure StoredGroupText(const char* name, std::string& out);
 // it was, and SettingsWriteFailure says why.
 bool CloseSettings();
 FileFailure SettingsWriteFailure();
-// Why the last write-back that needed the day's copy of the file ("Backups\<name>-YYYY-MM-DD<ext>"
-// beside it) could not make it; None once it is made. The write went ahead regardless.
-FileFailure DailyCopyFailure();
 // Closes the document without writing anything back.
 void DiscardSettings();
 // The open document as it would be written, made as a new file `name`; an existing file stays.
 FileFailure CopySettingsTo(const char* name);
+
+// A file's bytes as read or written: `mark` (a UTF-8 byte-order mark, or empty) and then `bytes`.
+struct SettingsBytes {
+  const char* mark;
+  const char* bytes;
+  std::uint32_t length;
+};
+// What the store hands its caller; either may be null.
+struct SettingsHooks {
+  // A file read whole at the open, and a write-back the file took: the file as it now stands.
+  void (*fileImage)(const SettingsBytes& file);
+  // A write-back about to replace a file that was read: the file as read, before the new one is
+  // composed; what the hook does with it (a copy of its own) stops nothing.
+  void (*beforeReplace)(const char* fileName, const SettingsBytes& asRead);
+};
+void SetSettingsHooks(const SettingsHooks& hooks);

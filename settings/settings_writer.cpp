@@ -73,7 +73,7 @@ FileFailure WriteBack(SettingsStore& s) {
   if (!s.modified) return FileFailure::None;
   if (s.refusal != FileFailure::None) return s.refusal;
   if (!s.hasFileName) return FileFailure::NoMemory;
-  KeepDailyCopy(s);
+  if (s.fileHandle && settingsHooks.beforeReplace) settingsHooks.beforeReplace(s.fileName.c_str(), AsRead(s));
   std::size_t length = 0;
   char* bytes = Compose(s, &length);
   if (!bytes) return FileFailure::NoMemory;
@@ -81,6 +81,9 @@ FileFailure WriteBack(SettingsStore& s) {
   if (length <= UINT32_MAX) {
     failure = ReplaceFileContent(s.fileName.c_str(), s.fileHandle, bytes, static_cast<std::uint32_t>(length));
     s.fileHandle = nullptr;  // closed by the replace, whatever came of it
+    if (failure == FileFailure::None && settingsHooks.fileImage) {
+      settingsHooks.fileImage({"", bytes, static_cast<std::uint32_t>(length)});
+    }
   }
   ReleaseBytes(bytes);
   return failure;

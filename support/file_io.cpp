@@ -137,15 +137,26 @@ FileFailure FindPaths(const char* name, HANDLE held, WidePaths& paths) {
 
 bool Exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
 
+// Writes where the file stands (at its end with `end`, which gets where that was) and puts it on
+// the disk itself; false with the reason in `error`, a write cut short with none a full disk.
+bool WriteThrough(HANDLE file, const void* bytes, std::uint32_t length, DWORD& error, LARGE_INTEGER* end = nullptr) {
+  DWORD put = 0;
+  const bool placed = !end || SetFilePointerEx(file, LARGE_INTEGER{}, end, FILE_END);
+  if (!placed || !WriteFile(file, bytes, length, &put, nullptr) || put != length) {
+    error = put < length && GetLastError() == NO_ERROR ? ERROR_DISK_FULL : GetLastError();
+    return false;
+  }
+  const bool flushed = FlushFileBuffers(file) != 0;
+  error = flushed ? NO_ERROR : GetLastError();
+  return flushed;
+}
+
 // The new content, whole and on the disk itself, under the temporary name.
 FileFailure WriteTemporary(const wchar_t* temp, const void* bytes, std::uint32_t length) {
   HANDLE file = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return Failed(FolderFailure(FailureOf(GetLastError())));
-  DWORD put = 0;
-  bool written = WriteFile(file, bytes, length, &put, nullptr) && put == length;
-  DWORD error = written ? NO_ERROR : put < length && GetLastError() == NO_ERROR ? ERROR_DISK_FULL : GetLastError();
-  bool flushed = written && FlushFileBuffers(file);
-  if (written && !flushed) error = GetLastError();
+  DWORD error = NO_ERROR;
+  const bool flushed = WriteThrough(file, bytes, length, error);
   CloseHandle(file);
   if (flushed) return FileFailure::None;
   DeleteFileW(temp);
@@ -285,12 +296,8 @@ FileFailure AppendToFile(const char* name, const void* bytes, std::uint32_t leng
     return Failed(existed ? failure : FolderFailure(failure));
   }
   LARGE_INTEGER end{};
-  DWORD put = 0;
-  const bool written = SetFilePointerEx(file, LARGE_INTEGER{}, &end, FILE_END) &&
-                       WriteFile(file, bytes, length, &put, nullptr) && put == length;
-  DWORD error = written ? NO_ERROR : put < length && GetLastError() == NO_ERROR ? ERROR_DISK_FULL : GetLastError();
-  const bool flushed = written && FlushFileBuffers(file);
-  if (written && !flushed) error = GetLastError();
+  DWORD error = NO_ERROR;
+  const bool flushed = WriteThrough(file, bytes, length, error, &end);
   if (!flushed) {  // what part of it came is taken back
     SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
     SetEndOfFile(file);

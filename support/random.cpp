@@ -4,7 +4,6 @@
 #include <windows.h>
 #else
 #include <chrono>
-#include <thread>
 #endif
 
 namespace {
@@ -62,12 +61,4 @@ std::int32_t RandomUpTo(std::int32_t maximum) {
   std::uint64_t range = static_cast<std::uint32_t>(maximum) + 1u;
   std::uint64_t high = (static_cast<std::uint64_t>(z) * range) >> 32;
   return static_cast<std::int32_t>((static_cast<std::uint64_t>(y) * range + high) >> 32);
-}
-
-void PauseFor(std::int32_t milliseconds) {
-#ifdef _WIN32
-  Sleep(static_cast<DWORD>(milliseconds));
-#else
-  if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-#endif
 }

@@ -5,6 +5,3 @@
 // tick count on first use unless seeded before.
 void SeedRandom(std::uint32_t seed);
 std::int32_t RandomUpTo(std::int32_t maximum);
-
-// Suspends the calling thread; no message is processed meanwhile.
-void PauseFor(std::int32_t milliseconds);

@@ -153,9 +153,7 @@ const char* BlankText(long count) {
 
 int CompareNoCase(const char* a, const char* b, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (static_cast<unsigned>(x - 'A') < 26u) x += 32;
-    if (static_cast<unsigned>(y - 'A') < 26u) y += 32;
+    const unsigned char x = FoldAscii(a[i]), y = FoldAscii(b[i]);
     if (x != y) return x < y ? -1 : 1;
     if (x == 0) return 0;
   }

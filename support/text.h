@@ -36,6 +36,12 @@ const char* NumberText(std::int32_t value);
 const char* BlankText(long count);
 bool TextGreater(const char* a, const char* b);
 
+// An ASCII capital as its small letter, every other byte as it is.
+inline unsigned char FoldAscii(char c) {
+  const auto x = static_cast<unsigned char>(c);
+  return static_cast<unsigned>(x - 'A') < 26u ? static_cast<unsigned char>(x + 32) : x;
+}
+
 // Compares n bytes with ASCII letters folded, every other byte exact (as _strnicmp in the C locale).
 int CompareNoCase(const char* a, const char* b, std::size_t n);
 

@@ -1,5 +1,6 @@
 #include "display_scale.h"
 
+#include "scoped_win32.h"
 #include "system_library.h"
 
 namespace {
@@ -31,9 +32,8 @@ UINT WindowDpi(HWND window) {
 
 UINT SystemDpi() {
   static const UINT dpi = [] {
-    HDC screen = GetDC(nullptr);
+    WindowDc screen(nullptr);
     const int pixels = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
-    if (screen) ReleaseDC(nullptr, screen);
     return pixels > 0 ? static_cast<UINT>(pixels) : BaseDpi;
   }();
   return dpi;

@@ -35,7 +35,9 @@ constexpr LRESULT NotHandled = static_cast<LRESULT>(static_cast<std::int32_t>(0x
 // -1 waits for ever, 0 only looks; returns 0 when nothing came in time.
 std::int32_t NextEvent(std::int32_t timeoutMs);
 std::int32_t WaitEvent();
+// The menu item, gadget or tray icon the last event came from.
 ObjectNumber LastItem();
+// LastItem under the name a gadget event reads it by: the same number, whatever the event.
 ObjectNumber LastGadget();
 ObjectNumber LastWindow();
 std::int32_t LastSubtype();

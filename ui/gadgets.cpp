@@ -5,6 +5,7 @@
 
 #include "events.h"
 #include "memory.h"
+#include "scoped_win32.h"
 #include "system_library.h"
 #include "text.h"
 #include "window_layer.h"
@@ -363,7 +364,7 @@ void PlaceGadget(ObjectNumber number, int x, int y, int width, int height) {
 }
 
 HBRUSH AcquireBrush(std::int32_t colour) {
-  EnterCriticalSection(&brushLock);
+  HeldSection held(brushLock);
   BrushUse* use = brushes;
   while (use && use->colour != colour) use = use->next;
   if (use) {
@@ -377,13 +378,11 @@ HBRUSH AcquireBrush(std::int32_t colour) {
       DeleteObject(brush);
     }
   }
-  HBRUSH result = use ? use->brush : nullptr;
-  LeaveCriticalSection(&brushLock);
-  return result;
+  return use ? use->brush : nullptr;
 }
 
 void ReleaseBrush(HBRUSH brush) {
-  EnterCriticalSection(&brushLock);
+  HeldSection held(brushLock);
   BrushUse** at = &brushes;
   while (*at && (*at)->brush != brush) at = &(*at)->next;
   if (*at && --(*at)->useCount == 0) {
@@ -392,7 +391,6 @@ void ReleaseBrush(HBRUSH brush) {
     DeleteObject(unused->brush);
     ReleaseBytes(unused);
   }
-  LeaveCriticalSection(&brushLock);
 }
 
 LRESULT GadgetMessageHook(HWND control, HWND parent, UINT message, WPARAM wParam, LPARAM lParam) {

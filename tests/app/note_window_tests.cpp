@@ -13,6 +13,7 @@
 #include "commands.h"
 #include "driver.h"
 #include "gadgets.h"
+#include "instance.h"
 #include "loading.h"
 #include "memory.h"
 #include "menus.h"
@@ -114,10 +115,7 @@ TEST_F(NoteWindows, LoadedNotesHaveTheirMenusWithTheCheckMarksOfTheirStatesAndFo
 
 TEST_F(NoteWindows, NoteNumbersPassOverTheOwnerWindowAndHideAllChangesEveryWindowBeforeItWritesTheFile) {
   NoteCounter = 996;
-  for (const char* title : {"Before", "After"}) {
-    workingNote.title = title;
-    CreateNote();
-  }
+  for (const char* title : {"Before", "After"}) CreateNote(NewNoteValues(title));
   EXPECT_EQ(NoteCounter, 1002);
   EXPECT_EQ(NoteTitle(998), "Before");
   EXPECT_EQ(NoteTitle(1002), "After");
@@ -131,6 +129,7 @@ TEST_F(NoteWindows, NoteNumbersPassOverTheOwnerWindowAndHideAllChangesEveryWindo
   std::string written;
   ASSERT_TRUE(ReadBytes("Settings.ini", written));
   EXPECT_EQ(written, CrLfLines({"[Before]", "Hidden = 1", "[After]", "Hidden = 1", "[Elsewhere]", "Hidden = 1"}));
+  EXPECT_EQ(FindLiveNote(1002)->stored[HiddenKey], "1");  // what the file took, its note knows
 
   // A live note's title stays taken when its group is gone from the file.
   DeleteFileA("Settings.ini");
@@ -232,6 +231,11 @@ TEST_F(NoteWindows, ANewScaleLaysTheNoteOutAndMakesItsFontsAnewWritingNothing) {
   EXPECT_EQ(stored(), file("90", "100"));
   SetWindowHidden(1, 0);  // shown, a note takes the scale its monitor has (96 here) if no one told it
   EXPECT_EQ(Outer(WindowHandle(1)).right - Outer(WindowHandle(1)).left, 258);
+}
+
+// A running older copy names the object so too: the name must never change.
+TEST(Instance, TheFolderObjectIsNamedByItsFolderAsEveryCopyNamesIt) {
+  EXPECT_EQ(FolderObjectName("Z:\\nowhere\\tackpad\\Settings.ini"), "Local\\Tackpad-8db91c72cf0d5391");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "daily_copy.h"
 #include "file_io.h"
 #include "local_time.h"
 #include "memory.h"
@@ -50,6 +51,7 @@ class Settings : public ::testing::TestWithParam<std::uint32_t> {
     std::filesystem::create_directories(folder_);
     file_ = folder_ + "/Settings.ini";
     InitSettingsStore();
+    SetSettingsHooks({nullptr, KeepDailyCopy});
     callerCodePage = GetParam();
     fixedLocalNow = "2026-12-09 10:00:00";
   }

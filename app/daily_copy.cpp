@@ -1,9 +1,10 @@
+#include "daily_copy.h"
+
 #include <cstdio>
 #include <cstring>
 
 #include "local_time.h"
 #include "memory.h"
-#include "settings_internal.h"
 
 namespace {
 
@@ -82,16 +83,16 @@ void RemoveOldCopies(const DailyCopy& c) {
   }
 }
 
-// The file as it was read: its bytes, behind the byte-order mark the reading took off. What is
-// read is never longer than 2^31 - 1 bytes, so the mark always fits beside it.
-FileFailure WriteCopy(const SettingsStore& s, const char* path) {
-  const char* text = s.textBuffer ? s.textBuffer : "";
-  if (s.encoding != Utf8Encoding) return ReplaceFileContent(path, nullptr, text, s.textLength);
-  char* bytes = static_cast<char*>(AllocateBytes(3 + std::size_t{s.textLength}));
+// The file as it was read, byte-order mark and all. What is read is never longer than 2^31 - 1
+// bytes, so the mark always fits beside it.
+FileFailure WriteCopy(const SettingsBytes& asRead, const char* path) {
+  const std::size_t mark = std::strlen(asRead.mark);
+  if (!mark) return ReplaceFileContent(path, nullptr, asRead.bytes, asRead.length);
+  char* bytes = static_cast<char*>(AllocateBytes(mark + asRead.length));
   if (!bytes) return FileFailure::NoMemory;
-  std::memcpy(bytes, "\xEF\xBB\xBF", 3);
-  std::memcpy(bytes + 3, text, s.textLength);
-  const FileFailure failure = ReplaceFileContent(path, nullptr, bytes, 3 + s.textLength);
+  std::memcpy(bytes, asRead.mark, mark);
+  std::memcpy(bytes + mark, asRead.bytes, asRead.length);
+  const FileFailure failure = ReplaceFileContent(path, nullptr, bytes, static_cast<std::uint32_t>(mark + asRead.length));
   ReleaseBytes(bytes);
   return failure;
 }
@@ -100,19 +101,18 @@ FileFailure copyFailure = FileFailure::None;
 
 }  // namespace
 
-void KeepDailyCopy(const SettingsStore& s) {
-  if (!s.fileHandle) return;  // a file made now has no earlier state to keep
+void KeepDailyCopy(const char* fileName, const SettingsBytes& asRead) {
   LocalStamp now = LocalNow();
   now.text[10] = 0;  // the date alone
   DailyCopy c;
-  if (!NameCopy(c, s.fileName.c_str(), now.text)) {
+  if (!NameCopy(c, fileName, now.text)) {
     copyFailure = FileFailure::Other;
     return;
   }
   copyFailure = FileFailure::None;
   if (ProbeFileSize(c.path) != -1) return;  // the day's copy is made
   copyFailure = MakeFolder(c.folder);
-  if (copyFailure == FileFailure::None) copyFailure = WriteCopy(s, c.path);
+  if (copyFailure == FileFailure::None) copyFailure = WriteCopy(asRead, c.path);
   if (copyFailure == FileFailure::None) RemoveOldCopies(c);
 }
 

@@ -1,0 +1,11 @@
+#pragma once
+#include "file_io.h"
+#include "settings_store.h"
+
+// The store's hook before a replace: the first write-back of a day first keeps the file as it was
+// read in "Backups" beside it ("Settings.ini" as "Backups\Settings-2026-12-09.ini"), where the
+// newest fourteen days are kept.
+void KeepDailyCopy(const char* fileName, const SettingsBytes& asRead);
+// Why the last write-back that needed the day's copy could not make it; None once it is made.
+// The write went ahead regardless.
+FileFailure DailyCopyFailure();

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "live_notes.h"
+#include "note_text.h"
+
+namespace {
+
+TEST(LiveNotes, NumbersAreNeverHandedOutTwiceAndPassOverTheOwnerWindow) {
+  const struct { std::int32_t from; bool loading; std::vector<std::int32_t> taken; } cases[] = {
+      {0, false, {2, 4, 6}}, {7, true, {1, 3, 5}}, {996, false, {998, 1002, 1004}}};
+  for (const auto& c : cases) {
+    NoteCounter = c.from;
+    if (c.loading) CountNotesFromOne();
+    std::vector<std::int32_t> taken;
+    for (std::size_t i = 0; i < c.taken.size(); ++i) taken.push_back(TakeNoteNumber());
+    EXPECT_EQ(taken, c.taken) << c.from;
+    EXPECT_EQ(NoteCounter, c.taken.back());
+  }
+}
+
+// What the file took or refused reaches every note of the group, as the store finds groups.
+TEST(LiveNotes, WhatTheFileTookOrRefusedReachesEveryNoteOfTheGroupCaseAside) {
+  AddLiveNote(1, "Shop");
+  AddLiveNote(3, "shop");
+  AddLiveNote(5, "Home").changed = TextChange;
+  NoteKeyRefused("SHOP", HiddenKey);
+  NoteKeyRefused("Shop", XPosKey);
+  EXPECT_EQ(FindLiveNote(3)->changed, unsigned{StatesChange | PlaceChange});
+  NoteKeyStored("shop", HiddenKey, "1");
+  for (std::int32_t note : {1, 3}) {
+    EXPECT_EQ(FindLiveNote(note)->stored[HiddenKey], "1");
+    EXPECT_EQ(FindLiveNote(note)->changed, unsigned{PlaceChange});
+  }
+  NoteKeyStored("home", TitleKey, "Home");
+  EXPECT_EQ(FindLiveNote(5)->changed, 0u);
+  RemoveLiveNote(1);
+  AddLiveNote(5, "Garden");  // a number built again replaces its record
+  NoteKeyStored("Home", TextKey, "gone");
+  EXPECT_EQ(LiveNotes(), (std::vector<std::int32_t>{3, 5}));
+  EXPECT_EQ(LiveNoteTitles(), (std::vector<std::string>{"shop", "Garden"}));
+  EXPECT_EQ(FindLiveNote(5)->stored[TextKey], "");
+  for (std::int32_t note : LiveNotes()) RemoveLiveNote(note);
+}
+
+// The image is the file whole as read or as written, byte-order mark and all; a read cut short
+// leaves the last whole one.
+TEST(LiveNotes, TheFileImageIsTheFileAsLastReadWholeOrWritten) {
+  const std::string file = "live_notes_image.ini", before = "\xEF\xBB\xBF; mine\n[A]\nk=1\n";
+  std::ofstream(file, std::ios::binary) << before;
+  SetSettingsHooks({KeepSettingsImage, nullptr});
+  OpenSettings(file.c_str());
+  EXPECT_EQ(*SettingsImage(), before);
+  SelectGroup("A");
+  WriteKeyLong("k", 2);
+  ASSERT_TRUE(CloseSettings());
+  const std::string after = "\xEF\xBB\xBF\r\n; mine\r\n[A]\r\nk = 2\r\n";
+  EXPECT_EQ(*SettingsImage(), after);
+  fileFaults.shortReadBy = 1;
+  OpenSettings(file.c_str());
+  CloseSettings();
+  fileFaults = FileFaults{};
+  EXPECT_EQ(*SettingsImage(), after);
+  SetSettingsHooks({});
+  std::remove(file.c_str());
+}
+
+TEST(LiveNotes, TheTextMarkIsPinnedToItsChecksum) { EXPECT_EQ(EncodeNoteText("C:\\new").mark, "7-BD5E2DCE"); }
+
+}  // namespace
