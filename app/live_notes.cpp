@@ -1,5 +1,6 @@
 #include "live_notes.h"
 
+#include <algorithm>
 #include <map>
 #include <new>
 

@@ -2,14 +2,14 @@
 
 #include <string>
 
+#include "delay.h"
 #include "menus.h"
 #include "note.h"
 #include "note_rules.h"
 #include "note_text.h"
 #include "persistence.h"
-#include "store_names.h"
-#include "delay.h"
 #include "settings_store.h"
+#include "store_names.h"
 #include "window_layer.h"
 
 namespace {

@@ -48,15 +48,12 @@ void JoinRefused(const std::vector<Write>& refused) {
   waitingWrites.assign(std::make_move_iterator(kept.rbegin()), std::make_move_iterator(kept.rend()));
 }
 
-// What the file holds now, or what it refused, as the live notes see it.
-void TellLiveNotes(bool stored) {
-  for (const std::vector<Write>* writes : {&waitingWrites, &cycle}) {
-    for (const Write& write : *writes) {
-      if (write.IsRemoval()) continue;
-      if (stored) NoteKeyStored(write.group, write.key, write.value);
-      else NoteKeyRefused(write.group, write.key);
-    }
-    if (!stored) break;  // what waited was told when it was refused
+// What the file now holds, or what it refused, as the live notes see it.
+void TellLiveNotes(const std::vector<Write>& writes, bool stored) {
+  for (const Write& write : writes) {
+    if (write.IsRemoval()) continue;
+    if (stored) NoteKeyStored(write.group, write.key, write.value);
+    else NoteKeyRefused(write.group, write.key);
   }
 }
 
@@ -95,7 +92,8 @@ void CycleRemoveGroup(const std::string& name) {
 
 bool EndStore() {
   const bool stored = CloseSettings();
-  TellLiveNotes(stored);
+  if (stored) TellLiveNotes(waitingWrites, true);  // refused, it was told so when it was
+  TellLiveNotes(cycle, stored);
   if (stored) waitingWrites.clear();
   else JoinRefused(cycle);
   cycle.clear();
