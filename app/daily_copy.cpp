@@ -1,5 +1,6 @@
 #include "daily_copy.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -58,6 +59,18 @@ bool IsCopyName(const DailyCopy& c, const char* name) {
   return true;
 }
 
+// A copy's leftover of an interrupted replace: "<copy name>.<8 hex digits>.tmp".
+bool IsCopyLeftover(const DailyCopy& c, const char* name) {
+  const std::size_t length = std::strlen(name);
+  if (length < 13 || std::strcmp(name + length - 4, ".tmp") != 0 || name[length - 13] != '.') return false;
+  for (std::size_t at = length - 12; at < length - 4; ++at) {
+    if (!std::isxdigit(static_cast<unsigned char>(name[at]))) return false;
+  }
+  char copy[256];
+  std::snprintf(copy, sizeof copy, "%.*s", static_cast<int>(length - 13), name);
+  return IsCopyName(c, copy);
+}
+
 struct Oldest {
   const DailyCopy* copy;
   unsigned count;
@@ -83,6 +96,16 @@ void RemoveOldCopies(const DailyCopy& c) {
   }
 }
 
+void RemoveCopyLeftovers(const DailyCopy& c) {
+  ForEachName(c.folder, [](const char* name, void* context) {
+    const DailyCopy& copy = *static_cast<const DailyCopy*>(context);
+    char path[sizeof copy.folder + 256 + 1];
+    if (!IsCopyLeftover(copy, name)) return;
+    std::snprintf(path, sizeof path, "%s%c%s", copy.folder, separator, name);
+    RemoveFile(path);
+  }, const_cast<DailyCopy*>(&c));
+}
+
 // The file as it was read, byte-order mark and all. What is read is never longer than 2^31 - 1
 // bytes, so the mark always fits beside it.
 FileFailure WriteCopy(const SettingsBytes& asRead, const char* path) {
@@ -98,10 +121,14 @@ FileFailure WriteCopy(const SettingsBytes& asRead, const char* path) {
 }
 
 FileFailure copyFailure = FileFailure::None;
+bool copiesSkipped;
 
 }  // namespace
 
+void SkipDailyCopies(bool skip) { copiesSkipped = skip; }
+
 void KeepDailyCopy(const char* fileName, const SettingsBytes& asRead) {
+  if (copiesSkipped) return;
   LocalStamp now = LocalNow();
   now.text[10] = 0;  // the date alone
   DailyCopy c;
@@ -113,7 +140,23 @@ void KeepDailyCopy(const char* fileName, const SettingsBytes& asRead) {
   if (ProbeFileSize(c.path) != -1) return;  // the day's copy is made
   copyFailure = MakeFolder(c.folder);
   if (copyFailure == FileFailure::None) copyFailure = WriteCopy(asRead, c.path);
-  if (copyFailure == FileFailure::None) RemoveOldCopies(c);
+  if (copyFailure != FileFailure::None) return;
+  RemoveOldCopies(c);
+  RemoveCopyLeftovers(c);
 }
 
 FileFailure DailyCopyFailure() { return copyFailure; }
+
+bool KeepStrayBackup(const char* fileName) {
+  char stray[1024];
+  if (std::snprintf(stray, sizeof stray, "%s.old", fileName) >= static_cast<int>(sizeof stray)) return false;
+  if (ProbeFileSize(stray) < 0) return true;
+  LocalStamp now = LocalNow();
+  for (char& c : now.text) c = c == ':' ? '-' : c;  // no colon in a file name
+  DailyCopy c;
+  if (!NameCopy(c, fileName, "") || MakeFolder(c.folder) != FileFailure::None) return false;
+  char kept[sizeof c.path];
+  std::snprintf(kept, sizeof kept, "%s%c%.*s.old %s%s", c.folder, separator, static_cast<int>(c.stemLength), c.stem,
+                now.text, c.extension);
+  return MoveFileTo(stray, kept);
+}

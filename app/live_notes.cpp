@@ -21,7 +21,7 @@ struct NoCaseLess {
 std::map<std::int32_t, LiveNote> table;
 std::multimap<std::string, std::int32_t, NoCaseLess> byGroup;
 std::string image;
-bool imageKnown;
+bool imageKnown, fileSeen;
 
 template <typename Change>
 void ForEachOfGroup(const std::string& group, Change change) {
@@ -83,6 +83,7 @@ void NoteKeyRefused(const std::string& group, NoteKey key) {
 }
 
 void KeepSettingsImage(const SettingsBytes& file) {
+  fileSeen = true;
   try {
     image.assign(file.mark).append(file.bytes, file.length);
     imageKnown = true;
@@ -93,3 +94,5 @@ void KeepSettingsImage(const SettingsBytes& file) {
 }
 
 const std::string* SettingsImage() { return imageKnown ? &image : nullptr; }
+
+bool SettingsFileSeen() { return fileSeen; }

@@ -48,3 +48,5 @@ void KeepSettingsImage(const SettingsBytes& file);
 // never lost where the file must be made again from memory; null before any, or when memory
 // ran out for the last.
 const std::string* SettingsImage();
+// Whether the file was read whole or written in this run.
+bool SettingsFileSeen();

@@ -105,7 +105,7 @@ void EndWithoutAsking() {
   AnnounceEnding(true);
   HWND owner = WindowHandle(OwnerWindow);
   ShutdownBlockReasonCreate(owner, L"Saving your notes");
-  if (!StoreChangedNotes()) KeepWaitingWritesInRecoveryFile();
+  KeepNotesAtSessionEnd();
   ShutdownBlockReasonDestroy(owner);
 }
 

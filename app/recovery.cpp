@@ -4,6 +4,10 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
+
+#include "daily_copy.h"
+#include "file_io.h"
 
 #include "local_time.h"
 #include "persistence.h"
@@ -14,8 +18,14 @@
 
 namespace {
 
-// Which recovery file to name at the next start, one value per notes file, named by its path.
+// Which recovery file to name at the next start, one value per notes file, named by its path; and
+// the notes whose changes no recovery file could keep.
 constexpr char RecoveryRegistryKey[] = "Software\\Tackpad\\Recovery files";
+constexpr char LostRegistryKey[] = "Software\\Tackpad\\Lost changes";
+
+// Windows ends a program with no visible window about five seconds after the session's end; what
+// is kept is kept inside two, and a first try longer than one is a folder that answers too slowly.
+constexpr DWORD SlowFirstTryMs = 1000;
 
 // "Tackpad notes not saved 2026-12-09 14-30-12.ini", numbered on when that name is taken.
 bool WriteRecoveryInto(const std::string& folder, std::string& written) {
@@ -35,45 +45,84 @@ bool WriteRecoveryInto(const std::string& folder, std::string& written) {
   return false;
 }
 
-void RememberRecoveryFile(const std::string& settings, const std::string& recovery) {
+void Remember(const char* keyName, const std::string& settings, const std::string& value) {
   ScopedKey key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, RecoveryRegistryKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Receive(),
-                      nullptr)) {
-    return;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, keyName, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Receive(), nullptr)) return;
+  RegSetValueExA(key, settings.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                 static_cast<DWORD>(value.size() + 1));
+}
+
+// The value remembered for this folder's notes under `keyName`, taken out; empty when none.
+std::string TakeRemembered(const char* keyName, const std::string& settings) {
+  ScopedKey key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, keyName, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key.Receive())) return "";
+  char value[MAX_PATH * 4];
+  DWORD size = sizeof value - 1, type = 0;
+  if (RegQueryValueExA(key, settings.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value), &size) || type != REG_SZ) {
+    return "";
   }
-  RegSetValueExA(key, settings.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(recovery.c_str()),
-                 static_cast<DWORD>(recovery.size() + 1));
+  value[size] = 0;
+  RegDeleteValueA(key, settings.c_str());
+  return value;
+}
+
+// A folder on another computer: a UNC path, or a drive letter mapped to a share.
+bool IsRemote(const std::string& folder) {
+  if (folder.compare(0, 2, "\\\\") == 0) return true;
+  return folder.size() >= 3 && folder[1] == ':' && GetDriveTypeA(folder.substr(0, 3).c_str()) == DRIVE_REMOTE;
+}
+
+std::string Environment(const char* name) {
+  char value[MAX_PATH];
+  DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+  return length && length < sizeof value ? value : "";
+}
+
+// Where recovery files go, in order: beside the notes unless that folder is far or slow, then the
+// user's own folder on this computer, then the temporary one.
+std::vector<std::string> RecoveryFolders(const std::string& beside, bool slow) {
+  std::vector<std::string> folders;
+  if (!beside.empty() && !slow && !IsRemote(beside)) folders.push_back(beside);
+  const std::string local = Environment("LOCALAPPDATA");
+  if (!local.empty()) {
+    CreateDirectoryA((local + "\\Tackpad").c_str(), nullptr);
+    folders.push_back(local + "\\Tackpad\\");
+  }
+  char temp[MAX_PATH];
+  DWORD length = GetTempPathA(sizeof temp, temp);
+  if (length && length < sizeof temp) folders.push_back(temp);
+  return folders;
 }
 
 }  // namespace
 
-bool KeepWaitingWritesInRecoveryFile() {
+bool KeepWaitingWritesInRecoveryFile(bool slowFolder) {
   if (!WritesWaiting()) return true;
   const std::string settings = SettingsFilePath();
-  const std::string folder = settings.substr(0, settings.rfind('\\') + 1);
+  const std::string beside = settings.substr(0, settings.rfind('\\') + 1);
   std::string written;
-  if (folder.empty() || !WriteRecoveryInto(folder, written)) {
-    char local[MAX_PATH];
-    DWORD length = GetEnvironmentVariableA("LOCALAPPDATA", local, sizeof local);
-    if (!length || length >= sizeof local) return false;
-    const std::string own = std::string(local) + "\\Tackpad";
-    CreateDirectoryA(own.c_str(), nullptr);
-    if (!WriteRecoveryInto(own + "\\", written)) return false;
+  for (const std::string& folder : RecoveryFolders(beside, slowFolder)) {
+    if (!WriteRecoveryInto(folder, written)) continue;
+    Remember(RecoveryRegistryKey, settings, written);
+    return true;
   }
-  RememberRecoveryFile(settings, written);
-  return true;
+  Remember(LostRegistryKey, settings, WaitingChanges());
+  return false;
+}
+
+void KeepNotesAtSessionEnd() {
+  WaitForHolders(false);  // one try each: a holder is not waited out, and no copy of the day is made
+  SkipDailyCopies(true);
+  const DWORD start = GetTickCount();
+  if (!StoreChangedNotes()) KeepWaitingWritesInRecoveryFile(GetTickCount() - start > SlowFirstTryMs);
+  SkipDailyCopies(false);
+  WaitForHolders(true);
 }
 
 void TellOfRecoveryFile() {
-  ScopedKey key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, RecoveryRegistryKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key.Receive())) return;
   const std::string settings = SettingsFilePath();
-  char path[MAX_PATH * 4];
-  DWORD size = sizeof path - 1, type = 0;
-  if (!RegQueryValueExA(key, settings.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(path), &size) &&
-      type == REG_SZ) {
-    path[size] = 0;
-    TellRecoveryFile(path);
-    RegDeleteValueA(key, settings.c_str());
-  }
+  const std::string recovery = TakeRemembered(RecoveryRegistryKey, settings);
+  if (!recovery.empty()) TellRecoveryFile(recovery);
+  const std::string lost = TakeRemembered(LostRegistryKey, settings);
+  if (!lost.empty()) TellChangesLost(lost);
 }

@@ -57,8 +57,43 @@ void TellLiveNotes(const std::vector<Write>& writes, bool stored) {
   }
 }
 
-void OpenWithWaitingWrites() {
+constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
+
+// The file as the program last saw it, opened as a document to be made as a new file: its image,
+// else (memory ran out for that) the live notes as the file last held them. True for the image.
+bool OpenAsLastSeen() {
+  if (const std::string* image = SettingsImage()) {
+    const bool marked = image->compare(0, 3, ByteOrderMark) == 0;
+    const std::size_t from = marked ? 3 : 0;
+    OpenSettingsFrom(SettingsFile, {marked ? ByteOrderMark : "", image->data() + from,
+                                    static_cast<std::uint32_t>(image->size() - from)});
+    return true;
+  }
   OpenSettings(SettingsFile);
+  for (std::int32_t number : LiveNotes()) {
+    const LiveNote& note = *FindLiveNote(number);
+    SelectGroup(note.title.c_str());
+    for (int key = 0; key < NoteKeyCount; ++key) {  // a key never stored stays out, a note never stored too
+      if (!note.stored[key].empty()) WriteKeyString(KeyName(NoteKey(key)), note.stored[key].c_str());
+    }
+  }
+  return false;
+}
+
+bool rewriting;  // the cycle makes a file that went missing again
+
+// A file gone while notes are live (a swap whose recovery failed, a sync client, a person) is never
+// replaced by one holding only this cycle: its backup goes back where one stands, else the cycle
+// starts from the file as last seen.
+void OpenTheFile() {
+  rewriting = SettingsFileSeen() && !LiveNotes().empty() && ProbeFileSize(SettingsFile) == -1;
+  if (rewriting) FinishInterruptedReplace(SettingsFile);
+  if (rewriting && ProbeFileSize(SettingsFile) == -1) OpenAsLastSeen();
+  else OpenSettings(SettingsFile);
+}
+
+void OpenWithWaitingWrites() {
+  OpenTheFile();
   for (const Write& write : waitingWrites) Apply(write);
 }
 
@@ -99,6 +134,9 @@ bool EndStore() {
   cycle.clear();
   ReportStore(stored, SettingsWriteFailure());
   ReportDailyCopy(DailyCopyFailure());
+  if (stored && rewriting) TellFileWrittenAgain();
+  if (stored) KeepStrayBackup(SettingsFile);
+  rewriting = false;
   if (!stored && refusalHandler) refusalHandler();
   return stored;
 }
@@ -125,8 +163,13 @@ std::string WaitingChanges() {
 }
 
 FileFailure CopyWithWaitingWrites(const char* name) {
-  OpenWithWaitingWrites();
-  FileFailure failure = CopySettingsTo(name);
+  const char* holds = OpenAsLastSeen()
+                          ? "Every note as Settings.ini last held it, with the changes it could not take. Put this "
+                            "file in the place of Settings.ini to keep them."
+                          : "The notes that were open, as Settings.ini last held them, with the changes it could not "
+                            "take; its comments and keys Tackpad does not know are not in it.";
+  for (const Write& write : waitingWrites) Apply(write);
+  FileFailure failure = CopySettingsTo(name, holds);
   DiscardSettings();
   return failure;
 }

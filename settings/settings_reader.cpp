@@ -138,14 +138,29 @@ bool ReadWholeFile(SettingsStore& s) {
 
 }  // namespace
 
-int OpenSettings(const char* fileName) {
+namespace {
+
+// An empty document for the file `name`, the one before closed.
+SettingsStore& StartDocument(const char* name) {
   CloseSettings();
   SettingsStore& s = settingsStore;
   // No room for even an empty document: never write.
   if (!StartEntryList(s.entries)) s.refusal = FileFailure::NoMemory;
-  const char* name = fileName ? fileName : "";
   s.hasFileName = SizeText(s.fileName, std::strlen(name));
   if (s.hasFileName) std::memcpy(&s.fileName[0], name, s.fileName.size());
+  return s;
+}
+
+// A line that found no room is missing from the document: never write that back.
+void CutText(SettingsStore& s) {
+  if (s.textBuffer && !CutIntoEntries(s.entries, s.textBuffer, s.textLength)) s.refusal = FileFailure::NoMemory;
+}
+
+}  // namespace
+
+int OpenSettings(const char* fileName) {
+  const char* name = fileName ? fileName : "";
+  SettingsStore& s = StartDocument(name);
   s.fileHandle = OpenExistingFile(name, true);
   if (!s.fileHandle) {
     FileFailure why = LastFileFailure();
@@ -156,9 +171,23 @@ int OpenSettings(const char* fileName) {
   }
   if (!s.fileHandle) return 0;
   if (ReadWholeFile(s) && settingsHooks.fileImage) settingsHooks.fileImage(AsRead(s));
-  // A line that found no room is missing from the document: never write that back.
-  if (s.textBuffer && !CutIntoEntries(s.entries, s.textBuffer, s.textLength)) s.refusal = FileFailure::NoMemory;
+  CutText(s);
   return 1;
+}
+
+void OpenSettingsFrom(const char* fileName, const SettingsBytes& file) {
+  SettingsStore& s = StartDocument(fileName);
+  s.modified = true;
+  s.encoding = *file.mark ? Utf8Encoding : 0;
+  s.textBuffer = static_cast<char*>(AllocateBytes(std::size_t{file.length} + 2));
+  if (!s.textBuffer) {
+    s.refusal = FileFailure::NoMemory;
+    return;
+  }
+  if (file.length) std::memcpy(s.textBuffer, file.bytes, file.length);
+  s.textLength = file.length;
+  s.textBuffer[file.length] = s.textBuffer[file.length + 1] = 0;
+  CutText(s);
 }
 
 std::int64_t ProbeFileSize(const char* path) {

@@ -17,6 +17,16 @@ void EndSettingsStore();
 // is open and empty, and what is written to it creates the file at the close, unless a file there
 // could not be opened (then nothing is written back). Either way the other operations work on it.
 int OpenSettings(const char* fileName);
+// A file's bytes as read or written: `mark` (a UTF-8 byte-order mark, or empty) and then `bytes`.
+struct SettingsBytes {
+  const char* mark;
+  const char* bytes;
+  std::uint32_t length;
+};
+// Opens a document from a file's bytes held in memory, as if read from `fileName`, which the close
+// then makes as a new file whether or not anything changed (a file that appeared there meanwhile
+// stays, and the close fails).
+void OpenSettingsFrom(const char* fileName, const SettingsBytes& file);
 // A path's size in bytes; -2 for a folder or a drive; -1 when there is nothing there.
 std::int64_t ProbeFileSize(const char* path);
 
@@ -62,15 +72,10 @@ bool CloseSettings();
 FileFailure SettingsWriteFailure();
 // Closes the document without writing anything back.
 void DiscardSettings();
-// The open document as it would be written, made as a new file `name`; an existing file stays.
-FileFailure CopySettingsTo(const char* name);
+// The open document as it would be written, under a first comment line `comment` (none: empty),
+// made as a new file `name`; an existing file stays.
+FileFailure CopySettingsTo(const char* name, const char* comment = "");
 
-// A file's bytes as read or written: `mark` (a UTF-8 byte-order mark, or empty) and then `bytes`.
-struct SettingsBytes {
-  const char* mark;
-  const char* bytes;
-  std::uint32_t length;
-};
 // What the store hands its caller; either may be null.
 struct SettingsHooks {
   // A file read whole at the open, and a write-back the file took: the file as it now stands.

@@ -47,11 +47,13 @@ bool FirstLineLooksLikeMark(const SettingsStore& s) {
   return e.kind == KeyEntry && e.textLength >= 3 && std::memcmp(e.text, byteOrderMark, 3) == 0;
 }
 
-// The whole document in its normalised layout; null when there is no memory for it.
-char* Compose(const SettingsStore& s, std::size_t* length) {
+// The whole document in its normalised layout, under a comment line unless `comment` is empty;
+// null when there is no memory for it.
+char* Compose(const SettingsStore& s, std::size_t* length, const char* comment = "") {
   bool utf8 = s.encoding == Utf8Encoding;
   bool guard = FirstLineLooksLikeMark(s);
-  std::size_t total = utf8 ? 5 : guard ? 2 : 0;
+  const std::size_t commentLength = std::strlen(comment);
+  std::size_t total = (utf8 ? 5 : guard ? 2 : 0) + (commentLength ? commentLength + 4 : 0);
   for (EntryIndex i = FirstEntry(s.entries); i != noEntry; i = NextEntry(s.entries, i)) {
     const std::size_t line = LineLength(EntryAt(s.entries, i));
     if (line > SIZE_MAX - total) return nullptr;  // more than a 32-bit process can hold
@@ -63,6 +65,7 @@ char* Compose(const SettingsStore& s, std::size_t* length) {
   char* at = out;
   if (utf8) at = Put(at, "\xEF\xBB\xBF\r\n", 5);
   if (guard) at = Put(at, "\r\n", 2);
+  if (commentLength) at = Put(Put(Put(at, "; ", 2), comment, commentLength), "\r\n", 2);
   for (EntryIndex i = FirstEntry(s.entries); i != noEntry; i = NextEntry(s.entries, i)) {
     at = PutLine(at, EntryAt(s.entries, i));
   }
@@ -108,9 +111,9 @@ bool CloseSettings() {
 
 void DiscardSettings() { Release(settingsStore); }
 
-FileFailure CopySettingsTo(const char* name) {
+FileFailure CopySettingsTo(const char* name, const char* comment) {
   std::size_t length = 0;
-  char* bytes = Compose(settingsStore, &length);
+  char* bytes = Compose(settingsStore, &length, comment);
   if (!bytes) return FileFailure::NoMemory;
   FileFailure failure = FileFailure::NoMemory;
   if (length <= UINT32_MAX) failure = ReplaceFileContent(name, nullptr, bytes, static_cast<std::uint32_t>(length));

@@ -33,9 +33,16 @@ void CloseFile(FileHandle file);
 // for writing, closed here just before the swap) the file it really is gets replaced, a symbolic
 // link resolved first; without, `name` is made, and a file that appeared there meanwhile stays.
 FileFailure ReplaceFileContent(const char* name, FileHandle held, const void* bytes, std::uint32_t length);
-// A replace cut short by a crash can leave the file under its backup name alone: puts it back.
-// Called once at start-up, before the file is looked for.
+// The new content goes first under a name of its own beside the file, "<file>.<8 hex digits>.tmp";
+// a replace that succeeds removes what earlier ones of that file left of those.
+// A replace cut short by a crash, or whose documented recovery failed, can leave the file under
+// its backup name "<file>.old" alone: puts it back where nothing stands under the file's name.
 void FinishInterruptedReplace(const char* name);
+// Windows: refusals that may pass (another program holding the file, a deletion still pending)
+// are tried again for about a quarter of a second; not at all once told false (the session ends).
+void WaitForHolders(bool wait);
+// Gives a file another name in one step, never over a file there; false when it could not.
+bool MoveFileTo(const char* from, const char* to);
 
 // Makes a folder; None when one is there, made now or before.
 FileFailure MakeFolder(const char* path);
@@ -58,6 +65,8 @@ struct FileFaults {
   std::uint32_t shortReadBy = 0;  // a read delivers this many bytes fewer than asked
   bool failRead = false;          // a read fails outright
   std::uint32_t failReplaceWith = 0;  // Windows: ReplaceFileW fails with this error, leaving what it documents
+  bool refuseMoveBack = false;        // Windows: a file under its backup name cannot be moved back
+  std::uint32_t delayMs = 0;          // Windows: each file call waits this long first, as on a slow share
 };
 extern FileFaults fileFaults;
 

@@ -1,9 +1,12 @@
 // Note windows and commands inside one process, where what the program holds can be seen:
 // its menus, the font each edit area was given, the owner window, the file while windows change.
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -12,6 +15,7 @@
 
 #include "commands.h"
 #include "driver.h"
+#include "file_io.h"
 #include "gadgets.h"
 #include "instance.h"
 #include "loading.h"
@@ -20,8 +24,11 @@
 #include "note.h"
 #include "note_rules.h"
 #include "persistence.h"
+#include "recovery.h"
 #include "settings_internal.h"
 #include "startup.h"
+#include "store_cycle.h"
+#include "store_status.h"
 #include "text.h"
 #include "window_layer.h"
 
@@ -231,6 +238,96 @@ TEST_F(NoteWindows, ANewScaleLaysTheNoteOutAndMakesItsFontsAnewWritingNothing) {
   EXPECT_EQ(stored(), file("90", "100"));
   SetWindowHidden(1, 0);  // shown, a note takes the scale its monitor has (96 here) if no one told it
   EXPECT_EQ(Outer(WindowHandle(1)).right - Outer(WindowHandle(1)).left, 258);
+}
+
+std::string Stored(const char* name = "Settings.ini") {
+  std::string bytes;
+  return ReadBytes(name, bytes) ? bytes : "(none)";
+}
+
+// A file gone while notes are live is made again whole (comments, unknown keys, the byte-order mark)
+// before a command's change: a backup a failed swap left goes back, else the file's image is
+// written; a backup no swap explains goes into Backups, and leftovers of earlier replaces go.
+TEST_F(NoteWindows, AFileGoneWhileNotesAreLiveIsMadeAgainWholeBeforeTheNextCommandsChange) {
+  const std::string file = "\xEF\xBB\xBF\r\n" + CrLfLines({"; mine", "[One]", "Size = 258", "Own = kept", "[Two]"});
+  const struct {
+    const char* name;
+    std::function<void()> before, between;
+    std::string strayKept;
+  } cases[] = {
+      {"as it was", [] {}, [] {}, ""},
+      {"removed", [] { DeleteFileA("Settings.ini"); }, [] {}, ""},
+      {"its swap cut short, the move back refused once",
+       [] { fileFaults.failReplaceWith = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, fileFaults.refuseMoveBack = true; },
+       [] { fileFaults = FileFaults{}; }, ""},
+      {"its swap cut short, the move back refused",
+       [] { fileFaults.failReplaceWith = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, fileFaults.refuseMoveBack = true; },
+       [] { fileFaults.failReplaceWith = 0; }, file},
+      {"beside a backup a crash left", [] { WriteBytes("Settings.ini.old", "stray"); }, [] {}, "stray"},
+  };
+  std::string expected;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all("Backups");
+    WriteBytes("Settings.ini", file);
+    WriteBytes("Settings.ini.0BADF00D.tmp", "left by a crash");
+    LoadNotes();
+    c.before();
+    RunMenuCommand(OnTopItem, 1);
+    c.between();
+    RunMenuCommand(TransparentItem, 3);
+    fileFaults = FileFaults{};
+    if (expected.empty()) expected = Stored();
+    EXPECT_EQ(Stored(), expected);
+    EXPECT_EQ(Stored("Settings.ini.0BADF00D.tmp"), "(none)");
+    WIN32_FIND_DATAA found;
+    HANDLE stray = FindFirstFileA("Backups\\Settings.old *.ini", &found);
+    if (stray != INVALID_HANDLE_VALUE) FindClose(stray);
+    EXPECT_EQ(stray == INVALID_HANDLE_VALUE ? "" : Stored((std::string("Backups\\") + found.cFileName).c_str()), c.strayKept);
+  }
+  EXPECT_NE(expected.find("; mine\r\n[One]\r\nSize = 258\r\nOwn = kept\r\n"), std::string::npos) << expected;
+}
+
+// The session's end with every file call slowed and the file held with no sharing: one try, then
+// every note, comments and all, in a recovery file beside it, inside the budget.
+TEST_F(NoteWindows, TheSessionsEndOnASlowFolderKeepsEveryNoteInARecoveryFileWithinItsBudget) {
+  const std::string file = CrLfLines({"; mine", "[One]", "Size = 258", "Own = kept", "[Two]", "Size = 258"});
+  WriteBytes("Settings.ini", file);
+  LoadNotes();
+  HANDLE held = CreateFileA("Settings.ini", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  RunMenuCommand(OnTopItem, 1);
+  fileFaults.delayMs = 250;
+  const DWORD start = GetTickCount();
+  KeepNotesAtSessionEnd();
+  const DWORD took = GetTickCount() - start;
+  fileFaults = FileFaults{};
+  CloseHandle(held);
+  std::printf("the session's end took %lu ms\n", took);
+  EXPECT_LT(took, 2500u) << "Windows ends the program five seconds after the session's end";
+  EXPECT_EQ(Stored(), file);
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA("Tackpad notes not saved *.ini", &found);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE);
+  FindClose(search);
+  const std::string kept = Stored(found.cFileName);
+  EXPECT_TRUE(StoreWaitingWrites());  // the file free, what waited goes in
+  EXPECT_EQ(kept.substr(0, 2) + kept.substr(kept.find("\r\n") + 2), "; " + Stored());
+  char named[MAX_PATH] = "";
+  DWORD size = sizeof named;
+  const std::string settings = SettingsFilePath(), recovery = "Software\\Tackpad\\Recovery files";
+  RegGetValueA(HKEY_CURRENT_USER, recovery.c_str(), settings.c_str(), RRF_RT_REG_SZ, nullptr, named, &size);
+  EXPECT_EQ(named, settings.substr(0, settings.rfind('\\') + 1) + found.cFileName) << "the next start names it";
+  RegDeleteKeyValueA(HKEY_CURRENT_USER, recovery.c_str(), settings.c_str());
+}
+
+// A folder Windows' Controlled folder access guards is named as a cause of a refusal there.
+TEST_F(NoteWindows, AFolderThatCannotBeWrittenToNamesControlledFolderAccessWhereItMayBeTheCause) {
+  char documents[MAX_PATH], here[MAX_PATH];
+  ASSERT_TRUE(GetCurrentDirectoryA(MAX_PATH, here) && SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, 0, documents) == S_OK);
+  EXPECT_EQ(FailureReason(FileFailure::FolderNotWritable, SettingsFile), "its folder cannot be written to");
+  ASSERT_TRUE(SetCurrentDirectoryA(documents));
+  EXPECT_NE(FailureReason(FileFailure::FolderNotWritable, SettingsFile).find("Controlled folder access"), std::string::npos);
+  SetCurrentDirectoryA(here);
 }
 
 // A running older copy names the object so too: the name must never change.
