@@ -13,6 +13,8 @@ using Desktop = E2eTest;
 
 std::string MovedNote(int x) { return CrLfLines(GroupLines("Moved", x, 100, 258, "still", 0, 8252912, 0, 0, 0, 0)); }
 
+// The file is read once the program is gone: read while it stores, it is the old one or, in the
+// middle of the swap, none at all.
 void Ended(Desktop& t) {
   DWORD code = 99;
   ASSERT_TRUE(WaitForExit(t.app, &code)) << "the program did not end";
@@ -27,7 +29,10 @@ TEST_F(Desktop, WhatWasMovedIsStoredAtExitAtAltF4AndAtTheEndOfASession) {
     std::function<void(Desktop&)> end;
   } endings[] = {
       {"Exit", [](Desktop& t) { t.Exit(); }},
-      {"Alt+F4", [](Desktop& t) { EXPECT_TRUE(Xdo("key alt+F4")), Ended(t); }},
+      {"Alt+F4", [](Desktop& t) {
+         EXPECT_TRUE(Xdo("key alt+F4"));
+         Ended(t);
+       }},
       {"end of session", [&](Desktop& t) {
          DWORD_PTR answer = 0;
          EXPECT_TRUE(SendMessageTimeoutA(t.app.owner, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000, &answer));
