@@ -1,6 +1,5 @@
 #include "daily_copy.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -62,11 +61,8 @@ bool IsCopyName(const DailyCopy& c, const char* name) {
 // A copy's leftover of an interrupted replace: "<copy name>.<8 hex digits>.tmp".
 bool IsCopyLeftover(const DailyCopy& c, const char* name) {
   const std::size_t length = std::strlen(name);
-  if (length < 13 || std::strcmp(name + length - 4, ".tmp") != 0 || name[length - 13] != '.') return false;
-  for (std::size_t at = length - 12; at < length - 4; ++at) {
-    if (!std::isxdigit(static_cast<unsigned char>(name[at]))) return false;
-  }
   char copy[256];
+  if (length < 13 || !IsReplaceLeftover(name, length - 13)) return false;
   std::snprintf(copy, sizeof copy, "%.*s", static_cast<int>(length - 13), name);
   return IsCopyName(c, copy);
 }

@@ -79,17 +79,19 @@ struct ReplacePaths {
 
 // Whether `name` is "<file>.<8 hex digits>.tmp" for the file named `file` (`length` characters)
 // in the same folder, the names compared by `same`.
-template <typename Char, typename Same>
-bool IsLeftoverOf(const Char* name, const Char* file, std::size_t length, Same same) {
-  if (std::char_traits<Char>::length(name) != length + 13 || !same(name, file, length) || name[length] != '.') {
-    return false;
-  }
+template <typename Char>
+bool HasLeftoverTail(const Char* name, std::size_t length) {
+  if (std::char_traits<Char>::length(name) != length + 13 || name[length] != '.') return false;
   for (std::size_t at = length + 1; at < length + 9; ++at) {
     const Char c = name[at];
     if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'))) return false;
   }
   const Char* tail = name + length + 9;
   return tail[0] == '.' && tail[1] == 't' && tail[2] == 'm' && tail[3] == 'p';
+}
+template <typename Char, typename Same>
+bool IsLeftoverOf(const Char* name, const Char* file, std::size_t length, Same same) {
+  return HasLeftoverTail(name, length) && same(name, file, length);
 }
 
 // The file name in a path.
@@ -126,6 +128,8 @@ FileFailure FolderFailure(FileFailure failure) {
 FileFailure LastFileFailure() { return lastFailure; }
 
 void WaitForHolders(bool wait) { waitForHolders = wait; }
+
+bool IsReplaceLeftover(const char* name, std::size_t fileLength) { return HasLeftoverTail(name, fileLength); }
 
 #ifdef _WIN32
 
@@ -235,17 +239,15 @@ bool WriteThrough(HANDLE file, const void* bytes, std::uint32_t length, DWORD& e
   return flushed;
 }
 
-// A temporary name not taken yet, made: a name someone holds is passed over for the next.
+// A temporary name not taken yet, made: one someone holds is passed over for the next, so there
+// is nothing to wait out; a refusal of a fresh name is the folder's.
 HANDLE MakeTemporary(WidePaths& paths) {
   HANDLE file = INVALID_HANDLE_VALUE;
-  WhileHeldForAMoment(paths.target, [&] {
-    for (int tries = 0; tries < 8 && file == INVALID_HANDLE_VALUE; ++tries) {
-      paths.NameTemporary(NextTag(GetTickCount() ^ (GetCurrentProcessId() << 16)));
-      file = CreateFileW(paths.temp, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-      if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
-    }
-    return file != INVALID_HANDLE_VALUE;
-  });
+  for (int tries = 0; tries < 8 && file == INVALID_HANDLE_VALUE; ++tries) {
+    paths.NameTemporary(NextTag(GetTickCount() ^ (GetCurrentProcessId() << 16)));
+    file = CreateFileW(paths.temp, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
   return file;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 // The one door of the portable modules to files: Win32 calls with the settings file's
@@ -38,6 +39,8 @@ FileFailure ReplaceFileContent(const char* name, FileHandle held, const void* by
 // A replace cut short by a crash, or whose documented recovery failed, can leave the file under
 // its backup name "<file>.old" alone: puts it back where nothing stands under the file's name.
 void FinishInterruptedReplace(const char* name);
+// Whether `name` is a temporary name of a replace of the file named by its first `fileLength` characters.
+bool IsReplaceLeftover(const char* name, std::size_t fileLength);
 // Windows: refusals that may pass (another program holding the file, a deletion still pending)
 // are tried again for about a quarter of a second; not at all once told false (the session ends).
 void WaitForHolders(bool wait);

@@ -80,6 +80,11 @@ std::vector<std::string> NoteMenu(const char* rolledUp, const char* transparent,
           std::string("14 Transparent") + transparent, std::string("15 On Top") + onTop, "-", "16 Delete note"};
 }
 
+std::string Stored(const char* name = "Settings.ini") {
+  std::string bytes;
+  return ReadBytes(name, bytes) ? bytes : "(none)";
+}
+
 class NoteWindows : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -231,18 +236,12 @@ TEST_F(NoteWindows, ANewScaleLaysTheNoteOutAndMakesItsFontsAnewWritingNothing) {
   }
   // Note 3's title font is never read.
   EXPECT_EQ(std::count_if(made.begin(), made.end(), [](HFONT f) { return GetObjectType(f) == OBJ_FONT; }), 3);
-  auto stored = [] { std::string bytes; return ReadBytes("Settings.ini", bytes) ? bytes : "(none)"; };
   StoreChangedNotes();
-  EXPECT_EQ(stored(), file("40", "50"));
+  EXPECT_EQ(Stored(), file("40", "50"));
   RunMenuCommand(SaveNoteItem, 1);  // at 192 dpi, 50 pixels on
-  EXPECT_EQ(stored(), file("90", "100"));
+  EXPECT_EQ(Stored(), file("90", "100"));
   SetWindowHidden(1, 0);  // shown, a note takes the scale its monitor has (96 here) if no one told it
   EXPECT_EQ(Outer(WindowHandle(1)).right - Outer(WindowHandle(1)).left, 258);
-}
-
-std::string Stored(const char* name = "Settings.ini") {
-  std::string bytes;
-  return ReadBytes(name, bytes) ? bytes : "(none)";
 }
 
 // A file gone while notes are live is made again whole (comments, unknown keys, the byte-order mark)
