@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "events.h"
-#include "note.h"
 #include "persistence.h"
 #include "store_cycle.h"
 
@@ -44,7 +43,4 @@ void StartAutosave(HWND window) {
   timerWindow = window;
   SetTextChangeHandler(TextChanged);
   SetStoreRefusalHandler(RetryStoreLater);
-  for (ObjectNumber note : LiveNotes()) {
-    if (NoteTextChanged(note)) return TextChanged();  // typed while the notes loaded
-  }
 }

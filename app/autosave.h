@@ -3,6 +3,5 @@
 
 // What is typed into a note reaches the file at the first pause of two seconds, and at least every
 // half minute while typing goes on; a store the file refused is tried again after the longest
-// wait, or at an earlier pause. `timerWindow` carries the timer; a text changed before the start
-// (typed while the notes loaded) is stored at the first pause too.
+// wait, or at an earlier pause. `timerWindow` carries the timer.
 void StartAutosave(HWND timerWindow);

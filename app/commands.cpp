@@ -15,6 +15,8 @@
 #include "note_rules.h"
 #include "note_text.h"
 #include "persistence.h"
+#include "store_cycle.h"
+#include "store_status.h"
 #include "window_layer.h"
 
 namespace {
@@ -130,9 +132,11 @@ void AskForNewNote() {
   std::string answer = RequestText("Title", "Please insert your title note:", "");
   std::string title = CleanNoteTitle(answer.c_str());
   if (title.empty()) return;
-  // A title already in use would make two notes share one group: without every name, no note.
+  // A title already in use would make two notes share one group: without every name, no note;
+  // but while the notes wait to load, their load gives a note made meanwhile a free title.
   std::vector<std::string> taken;
-  if (!StoredGroupNames(taken)) return;
+  const FileFailure unknown = StoredGroupNames(taken);
+  if (unknown != FileFailure::None && !StoresHeld()) return TellNoteNotMade(unknown);
   std::vector<std::string> live = LiveNoteTitles();
   taken.insert(taken.end(), live.begin(), live.end());
   const Note note = NewNoteValues(FreeNoteTitle(title, taken));

@@ -71,6 +71,14 @@ void RemoveLiveNote(std::int32_t number) {
   table.erase(number);
 }
 
+void RenameLiveNote(std::int32_t number, const std::string& title) {
+  const LiveNote* note = FindLiveNote(number);
+  if (!note) return;
+  LiveNote kept = *note;
+  kept.title = title;
+  AddLiveNote(number, title) = kept;
+}
+
 void NoteKeyStored(const std::string& group, NoteKey key, const std::string& value) {
   ForEachOfGroup(group, [&](LiveNote& note) {
     note.stored[key] = value;

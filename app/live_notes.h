@@ -37,6 +37,8 @@ LiveNote* FindLiveNote(std::int32_t number);
 // The record of a note just built under `number`, with nothing stored yet; one of that number goes.
 LiveNote& AddLiveNote(std::int32_t number, const std::string& title);
 void RemoveLiveNote(std::int32_t number);
+// The note of that number goes to the group named `title`, keeping what it knows.
+void RenameLiveNote(std::int32_t number, const std::string& title);
 // The file took `value` under `key` in the group named `group` (ASCII case aside), or refused it:
 // every note of that group has it stored, or changed here.
 void NoteKeyStored(const std::string& group, NoteKey key, const std::string& value);

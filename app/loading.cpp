@@ -1,6 +1,9 @@
 #include "loading.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "delay.h"
 #include "menus.h"
@@ -9,7 +12,9 @@
 #include "note_text.h"
 #include "persistence.h"
 #include "settings_store.h"
+#include "store_cycle.h"
 #include "store_names.h"
+#include "store_status.h"
 #include "window_layer.h"
 
 namespace {
@@ -34,13 +39,6 @@ bool ReadNote(const std::string& groupName, Note& note) {
   return !SettingsReadFailed() && (!note.text.empty() || text.empty());  // a decoding that ran out of memory
 }
 
-// What the selected group holds, as the record of its note keeps it.
-void KeepStoredValues(LiveNote& record) {
-  for (int key = 0; key < NoteKeyCount; ++key) {
-    record.stored[key] = ReadKeyString(KeyName(static_cast<NoteKey>(key)), "");
-  }
-}
-
 void ApplyStoredStates(const Note& note, ObjectNumber number) {
   SetWindowHidden(number, note.hidden == 1 ? 1 : 0);
   SetWindowTopmost(number, note.onTop == 1 ? 1 : 0);
@@ -54,28 +52,98 @@ void ApplyStoredStates(const Note& note, ObjectNumber number) {
   }
 }
 
-}  // namespace
+// A note as the file holds it, and each key's value as stored.
+struct StoredNote {
+  Note note;
+  std::string stored[NoteKeyCount];
+};
 
-void LoadNotes() {
-  OpenSettings(SettingsFile);
-  CountNotesFromOne();
+// Every note of the open document, and every group's name. A note not read whole is left out:
+// built from defaults, its commands would overwrite it.
+void ReadEveryNote(std::vector<StoredNote>& notes, std::vector<std::string>& names) {
   // Selecting a group moves the walk's place, so every name is collected first.
   CollectGroupNames();
   TextListRewind(GroupNameList);
   while (TextListAdvance(GroupNameList)) {
-    std::string name = TextListCurrent(GroupNameList);
-    // A note not read whole is left out: built from defaults, its commands would overwrite it.
+    const std::string name = TextListCurrent(GroupNameList);
+    names.push_back(name);
     SelectGroup(name.c_str());
-    Note note;
-    if (!ReadNote(name, note)) continue;
+    StoredNote read;
+    if (!ReadNote(name, read.note)) continue;
+    for (int key = 0; key < NoteKeyCount; ++key) read.stored[key] = ReadKeyString(KeyName(NoteKey(key)), "");
+    notes.push_back(std::move(read));
+  }
+}
+
+// The whole file read and closed before any window is built, so that nothing a window's making
+// dispatches (an end request, a store) meets it open. False, told, when it could not be read
+// whole: until it can, no store may reach it.
+bool ReadStoredNotes(std::vector<StoredNote>& notes, std::vector<std::string>& names) {
+  OpenSettings(SettingsFile);
+  const FileFailure unread = SettingsIncomplete();
+  if (unread == FileFailure::None) ReadEveryNote(notes, names);
+  CloseSettings();
+  HoldStores(unread);
+  if (unread != FileFailure::None) TellNotesNotLoaded(unread);
+  return unread == FileFailure::None;
+}
+
+// A note made before the notes could be loaded knew no stored title: where it shares one with a
+// stored note, it and what waits for it take a free title instead, before anything is written.
+void FreeTitlesTakenMeanwhile(const std::vector<std::string>& stored) {
+  for (ObjectNumber number : LiveNotes()) {
+    const std::string title = NoteTitle(number);
+    if (std::none_of(stored.begin(), stored.end(), [&](const std::string& name) { return SameName(name, title); })) {
+      continue;
+    }
+    std::vector<std::string> taken = LiveNoteTitles();
+    taken.insert(taken.end(), stored.begin(), stored.end());
+    const std::string free = FreeNoteTitle(title, taken);
+    RetitleNote(number, free);
+    RenameWaitingGroup(title, free);
+  }
+}
+
+// One window every tenth of a second, numbered on from the last number handed out.
+void BuildStoredNotes(const std::vector<StoredNote>& notes) {
+  for (const StoredNote& read : notes) {
     const ObjectNumber number = TakeNoteNumber();
-    if (LiveNote* record = BuildNoteWindow(note, number, false)) KeepStoredValues(*record);
-    ApplyStoredStates(note, number);
+    if (LiveNote* record = BuildNoteWindow(read.note, number, false)) {
+      std::copy(std::begin(read.stored), std::end(read.stored), std::begin(record->stored));
+    }
+    ApplyStoredStates(read.note, number);
     BringNoteIntoReach(number);
     PauseFor(100);
   }
   // The number after the last loaded note is passed over, as it always was: a new note after two
   // loaded ones is note 7.
   TakeNoteNumber();
-  CloseSettings();
+}
+
+constexpr UINT_PTR LoadRetryTimer = 3;
+constexpr UINT LoadRetryMs = 5000;
+
+void CALLBACK RetryLoad(HWND owner, UINT, UINT_PTR, DWORD) {
+  std::vector<StoredNote> notes;
+  std::vector<std::string> names;
+  if (!ReadStoredNotes(notes, names)) return;
+  KillTimer(owner, LoadRetryTimer);  // before any window's making can dispatch the timer again
+  FreeTitlesTakenMeanwhile(names);
+  ReportStore(true, FileFailure::None);  // what was told of the file is over
+  BuildStoredNotes(notes);
+  StoreWaitingWrites();
+}
+
+}  // namespace
+
+bool LoadNotes() {
+  CountNotesFromOne();
+  std::vector<StoredNote> notes;
+  std::vector<std::string> names;
+  if (!ReadStoredNotes(notes, names)) {
+    SetTimer(WindowHandle(OwnerWindow), LoadRetryTimer, LoadRetryMs, RetryLoad);
+    return false;
+  }
+  BuildStoredNotes(notes);
+  return true;
 }

@@ -119,7 +119,7 @@ void EndAtRequest() {
 // "Exit" or a close request: with changes the file refuses, the person decides.
 bool ReadyToEnd() {
   while (!StoreChangedNotes() && WritesWaiting()) {
-    const std::string text = "Tackpad cannot save your notes: " + FailureReason(SettingsWriteFailure(), SettingsFile) +
+    const std::string text = "Tackpad cannot save your notes: " + FailureReason(StoreFailure(), SettingsFile) +
                              ".\n\nThese notes have changes that would be lost: " + WaitingChanges() +
                              ".\n\nTry Again saves once more. Continue exits without saving them. Cancel keeps "
                              "Tackpad running.";
@@ -139,12 +139,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   PublishOwnerWindow(WindowHandle(OwnerWindow));
   trayImage = ProgramIcon();
   ShowTrayIcon();
-  FinishInterruptedReplace(SettingsFile);  // before anything looks for the file
-  if (ProbeFileSize(SettingsFile) != -1) LoadNotes();
-  TellOfRecoveryFile();
+  // Taken from the start: a long load must not drop the installer's end request or a session's end.
   SetSessionEndHandler(EndWithoutAsking);
   SetEndRequestHandler(EndAtRequest);
-  StartAutosave(WindowHandle(OwnerWindow));  // not before: loading drains messages with the file open
+  StartAutosave(WindowHandle(OwnerWindow));
+  FinishInterruptedReplace(SettingsFile);  // before anything looks for the file
+  TellOfRecoveryFile();
+  if (ProbeFileSize(SettingsFile) != -1) LoadNotes();
   for (;;) {
     MainLoop();
     AnnounceEnding(true);  // a start from now on waits for the end instead of handing over

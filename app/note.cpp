@@ -199,6 +199,11 @@ std::string NoteTitle(ObjectNumber note) {
   return record ? record->title : std::string();
 }
 
+void RetitleNote(ObjectNumber note, const std::string& title) {
+  RenameLiveNote(note, title);
+  PutGadgetText(TitleStripOf(note), title.c_str());
+}
+
 bool NoteText(ObjectNumber note, std::string& text) {
   return EditControl(note) && GadgetText(EditAreaOf(note), text);
 }
@@ -218,8 +223,7 @@ void BringNoteIntoReach(ObjectNumber note) {
   // Its top left corner as far in as the whole note fits, and never above or left of the area.
   int x = std::max<int>(work.left, std::min<int>(frame.left, work.right - (frame.right - frame.left)));
   int y = std::max<int>(work.top, std::min<int>(frame.top, work.bottom - (frame.bottom - frame.top)));
-  PlaceWindow(note, x, y, IgnoreValue, IgnoreValue);
-  MarkWindowPlace(note);
+  PlaceWindow(note, x, y, IgnoreValue, IgnoreValue);  // no move of the person's: not stored
 }
 
 bool IsLiveNote(ObjectNumber number) { return FindLiveNote(number) && WindowHandle(number); }

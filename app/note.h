@@ -59,6 +59,8 @@ ObjectNumber CreateNote(const Note& note);
 void SetNoteAlpha(ObjectNumber note, std::uint8_t alpha);
 // The name of the note's group, which its title strip shows; empty for a number that is no note.
 std::string NoteTitle(ObjectNumber note);
+// The note takes another group name, and its title strip shows it.
+void RetitleNote(ObjectNumber note, const std::string& title);
 // The edit area's current text, lines separated by CR LF; false when it could not be fetched
 // or the note has no edit area (its control could not be made).
 bool NoteText(ObjectNumber note, std::string& text);

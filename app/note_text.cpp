@@ -25,9 +25,13 @@ std::string ReplaceInTurn(const char* text, std::initializer_list<Replacement> s
   return result;
 }
 
+}  // namespace
+
 bool SameName(const std::string& a, const std::string& b) {
   return a.size() == b.size() && CompareNoCase(a.c_str(), b.c_str(), a.size()) == 0;
 }
+
+namespace {
 
 bool NameTaken(const std::string& name, const std::vector<std::string>& taken) {
   for (const std::string& other : taken) {

@@ -21,6 +21,9 @@ std::string DecodeNoteText(const char* text, const char* mark);
 // Empty when nothing is left.
 std::string CleanNoteTitle(const char* title);
 
+// Whether two group names name one group, as the store finds groups: ASCII letters folded.
+bool SameName(const std::string& a, const std::string& b);
+
 // The title itself when no name in `taken` has it (ASCII case ignored), else the title with
 // " (2)", " (3)", ... appended, the first that is free.
 std::string FreeNoteTitle(const std::string& title, const std::vector<std::string>& taken);

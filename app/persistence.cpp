@@ -112,13 +112,14 @@ bool CollectGroupNames() {
   return whole && !SettingsReadFailed();
 }
 
-bool StoredGroupNames(std::vector<std::string>& names) {
+FileFailure StoredGroupNames(std::vector<std::string>& names) {
   OpenSettings(SettingsFile);
+  const FileFailure incomplete = SettingsIncomplete();
   const bool whole = CollectGroupNames();
   CloseSettings();
   TextListRewind(GroupNameList);
   while (TextListAdvance(GroupNameList)) names.push_back(TextListCurrent(GroupNameList));
-  return whole;
+  return incomplete != FileFailure::None ? incomplete : whole ? FileFailure::None : FileFailure::Unread;
 }
 
 void StoreHidden(ObjectNumber note, std::int32_t hidden) { StoreNoteKey(note, HiddenKey, hidden); }
@@ -185,7 +186,7 @@ bool DeleteNoteGroup(ObjectNumber note) {
   if (NoteTextChanged(note) && FetchTextToStore(note, what)) WriteTextToStore(note, what);
   std::string group;
   const char* failed = SettingsFile;
-  FileFailure why = title.empty() ? FileFailure::NoMemory : StoredGroupText(title.c_str(), group);
+  FileFailure why = title.empty() ? FileFailure::NoMemory : CycleGroupText(title, group);
   if (why == FileFailure::None && !group.empty()) {
     failed = BinFile;
     why = KeepInBin(group);

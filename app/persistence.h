@@ -19,8 +19,9 @@ extern TextList GroupNameList;
 // Fills GroupNameList from the open document; groups without a name are left out. False when a
 // name could not be read or listed: the list then lacks it.
 bool CollectGroupNames();
-// Adds the group names of the file as it is now; false as CollectGroupNames.
-bool StoredGroupNames(std::vector<std::string>& names);
+// Adds the group names of the file as it is now; else why they are not all there: the file
+// could not be read whole, or (Unread) a name could not be read or listed.
+FileFailure StoredGroupNames(std::vector<std::string>& names);
 
 // Each writes "XPos", "YPos" (where the window stands now), "Size" (except StoreRollup) and
 // its own key into the note's group.

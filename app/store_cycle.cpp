@@ -8,6 +8,7 @@
 
 #include "daily_copy.h"
 #include "live_notes.h"
+#include "note_text.h"
 #include "settings_store.h"
 #include "store_status.h"
 
@@ -24,6 +25,10 @@ struct Write {
 std::vector<Write> waitingWrites, cycle;
 std::string cycleGroup;
 void (*refusalHandler)();
+FileFailure heldFor = FileFailure::None, lastFailure = FileFailure::None;
+
+// A cycle while the stores are held reads nothing: it starts from an empty document.
+void OpenNothing() { OpenSettingsFrom(SettingsFile, {"", "", 0}); }
 
 void Apply(const Write& write) {
   if (write.IsRemoval()) return RemoveGroup(write.group.c_str());
@@ -31,9 +36,10 @@ void Apply(const Write& write) {
   WriteKeyString(KeyName(write.key), write.value.c_str());
 }
 
-// Joins what the file refused to what waits. An earlier write of a key written again, and anything
-// before its group's removal, is needless: what waits stays one entry per key however long the
-// file is held. One pass from the end, as a refused "Hide All" of thousands of notes must not stall.
+// Joins what the file refused to what waits. An earlier write of a key written again, and a key
+// written before its group's removal, is needless: what waits stays one entry per key however long
+// the file is held. A removal never is: each removes one group of the name, and the file may hold
+// two. One pass from the end, as a refused "Hide All" of thousands of notes must not stall.
 void JoinRefused(const std::vector<Write>& refused) {
   waitingWrites.insert(waitingWrites.end(), refused.begin(), refused.end());
   std::set<std::string> removed;
@@ -41,7 +47,7 @@ void JoinRefused(const std::vector<Write>& refused) {
   std::vector<Write> kept;
   for (auto write = waitingWrites.rbegin(); write != waitingWrites.rend(); ++write) {
     const bool removal = write->IsRemoval();
-    const bool needless = removed.count(write->group) || (!removal && !written.insert({write->group, write->key}).second);
+    const bool needless = !removal && (removed.count(write->group) || !written.insert({write->group, write->key}).second);
     if (removal) removed.insert(write->group);
     if (!needless) kept.push_back(std::move(*write));
   }
@@ -69,7 +75,8 @@ bool OpenAsLastSeen() {
                                     static_cast<std::uint32_t>(image->size() - from)});
     return true;
   }
-  OpenSettings(SettingsFile);
+  if (heldFor == FileFailure::None) OpenSettings(SettingsFile);
+  else OpenNothing();
   for (std::int32_t number : LiveNotes()) {
     const LiveNote& note = *FindLiveNote(number);
     SelectGroup(note.title.c_str());
@@ -86,6 +93,7 @@ bool rewriting;  // the cycle makes a file that went missing again
 // replaced by one holding only this cycle: its backup goes back where one stands, else the cycle
 // starts from the file as last seen.
 void OpenTheFile() {
+  if (heldFor != FileFailure::None) return OpenNothing();
   rewriting = SettingsFileSeen() && !LiveNotes().empty() && ProbeFileSize(SettingsFile) == -1;
   if (rewriting) FinishInterruptedReplace(SettingsFile);
   if (rewriting && ProbeFileSize(SettingsFile) == -1) OpenAsLastSeen();
@@ -126,14 +134,17 @@ void CycleRemoveGroup(const std::string& name) {
 }
 
 bool EndStore() {
-  const bool stored = CloseSettings();
+  bool stored = false;
+  if (heldFor == FileFailure::None) stored = CloseSettings();
+  else DiscardSettings();
+  lastFailure = stored ? FileFailure::None : heldFor != FileFailure::None ? heldFor : SettingsWriteFailure();
   if (stored) TellLiveNotes(waitingWrites, true);  // refused, it was told so when it was
   TellLiveNotes(cycle, stored);
   if (stored) waitingWrites.clear();
   else JoinRefused(cycle);
   cycle.clear();
-  ReportStore(stored, SettingsWriteFailure());
-  ReportDailyCopy(DailyCopyFailure());
+  ReportStore(stored, lastFailure);
+  if (stored) ReportDailyCopy(DailyCopyFailure());  // "your notes are saved" only when they were
   if (stored && rewriting) TellFileWrittenAgain();
   if (stored) KeepStrayBackup(SettingsFile);
   rewriting = false;
@@ -141,7 +152,26 @@ bool EndStore() {
   return stored;
 }
 
+FileFailure StoreFailure() { return lastFailure; }
+
 void SetStoreRefusalHandler(void (*handler)()) { refusalHandler = handler; }
+
+void HoldStores(FileFailure why) { heldFor = why; }
+
+bool StoresHeld() { return heldFor != FileFailure::None; }
+
+FileFailure CycleGroupText(const std::string& name, std::string& out) {
+  out.clear();
+  return heldFor != FileFailure::None ? heldFor : StoredGroupText(name.c_str(), out);
+}
+
+void RenameWaitingGroup(const std::string& from, const std::string& to) {
+  for (Write& write : waitingWrites) {
+    if (!SameName(write.group, from)) continue;
+    write.group = to;
+    if (write.key == TitleKey) write.value = to;
+  }
+}
 
 bool StoreWaitingWrites() {
   if (waitingWrites.empty()) return true;

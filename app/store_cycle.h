@@ -18,6 +18,8 @@ void CycleRemoveGroup(const std::string& name);
 // True when the file took the cycle, and with it all that waited; the live notes learn what the
 // file now holds, or what it refused.
 bool EndStore();
+// Why the last cycle was refused; None after one the file took.
+FileFailure StoreFailure();
 // Runs after each cycle the file refused.
 void SetStoreRefusalHandler(void (*handler)());
 // A cycle with only what waits; true at once when nothing does.
@@ -25,5 +27,13 @@ bool StoreWaitingWrites();
 bool WritesWaiting();
 // The notes whose changes wait, quoted, in order: "A", "B" (deleted).
 std::string WaitingChanges();
+// Until the notes are loaded no cycle reads or writes the file, as a note made meanwhile knows no
+// stored title: each is refused for `why`, and what it wrote waits. None lets the cycles through.
+void HoldStores(FileFailure why);
+bool StoresHeld();
+// The group as the cycle's file holds it (see StoredGroupText); while the stores are held, why not.
+FileFailure CycleGroupText(const std::string& name, std::string& out);
+// What waits for group `from` goes to group `to`, its "Title" included.
+void RenameWaitingGroup(const std::string& from, const std::string& to);
 // The file as it would be with everything that waits, written as a new file `name`.
 FileFailure CopyWithWaitingWrites(const char* name);

@@ -40,61 +40,88 @@ std::string FailureReason(FileFailure why, const std::string& file) {
                                  : "its folder cannot be written to";
     case FileFailure::DiskFull: return "the disk is full";
     case FileFailure::NoMemory: return "there is not enough memory";
-    case FileFailure::Unread: return file + " changed while it was read";
+    case FileFailure::Unread: return file + " could not be read";
+    case FileFailure::Appeared: return file + " was made by another program meanwhile";
     default: return "Windows refused to write " + file;
   }
 }
+
+namespace {
+
+bool heldIsFailure;  // the balloon held tells of a failure a later success makes untrue
+
+// Why the file could not be read: the reasons of a refused write would misname most.
+std::string ReadFailureReason(FileFailure why) {
+  return why == FileFailure::HeldByAnother || why == FileFailure::NoMemory ? FailureReason(why, SettingsFile)
+                                                                          : std::string(SettingsFile) + " could not be read";
+}
+
+void Tell(const char* title, const std::string& text, bool failure = false) {
+  balloonTitle = title;
+  balloonText = text;
+  heldIsFailure = failure;
+  ShowStoreStatus();
+}
+
+}  // namespace
 
 void ReportStore(bool stored, FileFailure why) {
   if (stored) {
     if (toldCause == FileFailure::None) return;
     toldCause = FileFailure::None;
     tip = "Tackpad";
-  } else {
-    if (why == toldCause) return;
-    toldCause = why;
-    tip = "Tackpad: changes not saved, " + FailureReason(why, SettingsFile);
-    balloonTitle = "Tackpad cannot save your notes";
-    balloonText = "Changes cannot be saved: " + FailureReason(why, SettingsFile) +
-                  ". They are kept and saved as soon as possible.";
+    if (heldIsFailure) balloonText.clear();
+    return ShowStoreStatus();
   }
-  ShowStoreStatus();
+  if (why == toldCause) return;
+  toldCause = why;
+  tip = "Tackpad: changes not saved, " + FailureReason(why, SettingsFile);
+  Tell("Tackpad cannot save your notes",
+       "Changes cannot be saved: " + FailureReason(why, SettingsFile) + ". They are kept and saved as soon as possible.",
+       true);
+}
+
+void TellNotesNotLoaded(FileFailure why) {
+  if (why == toldCause) return;
+  toldCause = why;
+  const std::string reason = ReadFailureReason(why);
+  tip = "Tackpad: notes not loaded yet, " + reason;
+  Tell("Tackpad cannot load your notes yet",
+       "Your notes are not lost: " + reason + ". They appear as soon as " + SettingsFile + " can be read.", true);
 }
 
 void ReportDailyCopy(FileFailure why) {
   if (why == toldCopyCause) return;
   toldCopyCause = why;
   if (why == FileFailure::None) return;
-  balloonTitle = "Tackpad cannot keep today's copy of your notes";
-  balloonText = "Your notes are saved, but no copy of them could be made in Backups: " + FailureReason(why, "Backups") +
-                ". It is tried again at the next save.";
-  ShowStoreStatus();
+  Tell("Tackpad cannot keep today's copy of your notes", "Your notes are saved, but no copy of them could be made in Backups: " +
+                                                             FailureReason(why, "Backups") + ". It is tried again at the next save.");
 }
 
 void TellNoteNotDeleted(FileFailure why, const char* file) {
-  balloonTitle = "Tackpad did not delete the note";
-  balloonText = "The note was not deleted: " + FailureReason(why, file) + ".";
-  ShowStoreStatus();
+  Tell("Tackpad did not delete the note", "The note was not deleted: " + FailureReason(why, file) + ".");
+}
+
+void TellNoteNotMade(FileFailure why) {
+  Tell("Tackpad did not make the note",
+       "No note was made, as the titles of the stored notes cannot be read: " + ReadFailureReason(why) + ".");
 }
 
 void TellFileWrittenAgain() {
-  balloonTitle = "Tackpad wrote your notes again";
-  balloonText = std::string(SettingsFile) + " was missing: your notes were written again.";
-  ShowStoreStatus();
+  Tell("Tackpad wrote your notes again", std::string(SettingsFile) + " was missing: your notes were written again.");
 }
 
 void TellRecoveryFile(const std::string& path) {
   tip = "Tackpad: unsaved notes were kept in " + path;
-  balloonTitle = "Tackpad kept unsaved notes";
-  balloonText = "Unsaved notes were kept in " + path;
-  ShowStoreStatus();
+  Tell("Tackpad kept unsaved notes", "Unsaved notes were kept in " + path);
 }
 
 void TellChangesLost(const std::string& notes) {
-  balloonTitle = "Tackpad could not keep some changes";
-  balloonText = "When Tackpad last ended, changes to these notes could be saved nowhere and were lost: " + notes + ".";
-  ShowStoreStatus();
+  Tell("Tackpad could not keep some changes",
+       "When Tackpad last ended, changes to these notes could be saved nowhere and were lost: " + notes + ".");
 }
+
+HeldStatus HeldStoreStatus() { return {tip, balloonText}; }
 
 void ShowStoreStatus() {
   if (!TrayIconSetTip(TrayIcon, tip.c_str())) return;  // no icon yet: shown once it is added

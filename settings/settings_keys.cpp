@@ -397,12 +397,16 @@ std::size_t PutGroupLine(const SettingsEntry& e, char* at) {
 
 }  // namespace
 
-FileFailure StoredGroupText(const char* name, std::string& out) {
+FileFailure SettingsIncomplete() {
   const SettingsStore& s = settingsStore;
-  out.clear();
   // Nothing read at all, or not all of it, or a change that waits could not be made.
   const bool partial = s.refusal == FileFailure::Unread || s.refusal == FileFailure::NoMemory;
-  if ((!s.fileHandle && s.refusal != FileFailure::None) || partial) return s.refusal;
+  return (!s.fileHandle && s.refusal != FileFailure::None) || partial ? s.refusal : FileFailure::None;
+}
+
+FileFailure StoredGroupText(const char* name, std::string& out) {
+  out.clear();
+  if (FileFailure why = SettingsIncomplete(); why != FileFailure::None) return why;
   std::string stored;
   EntryIndex group = noEntry;
   if (!IsOpen() || !name || !Stored(name, stored) || !FindGroup(stored, group)) return FileFailure::NoMemory;

@@ -66,6 +66,9 @@ void RemoveGroup(const char* name);
 // it. The empty text when there is no such group. Else why it cannot be had: the file was not
 // read whole, or memory ran out.
 FileFailure StoredGroupText(const char* name, std::string& out);
+// Why the open document does not hold the whole file: it could not be read (whole), or memory ran
+// out. None when it does, also when there was no file to read.
+FileFailure SettingsIncomplete();
 // True when the document needed no write-back or was written back whole; else the file is as
 // it was, and SettingsWriteFailure says why.
 bool CloseSettings();

@@ -153,7 +153,7 @@ FileFailure FailureOf(DWORD error) {
     case ERROR_NOT_ENOUGH_MEMORY:
     case ERROR_OUTOFMEMORY: return FileFailure::NoMemory;
     case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS: return FileFailure::Unread;
+    case ERROR_ALREADY_EXISTS: return FileFailure::Appeared;
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND: return FileFailure::NotFound;
     default: return FileFailure::Other;
@@ -467,7 +467,7 @@ FileFailure FailureOf(int error) {
     case ENOSPC:
     case EDQUOT: return FileFailure::DiskFull;
     case ENOMEM: return FileFailure::NoMemory;
-    case EEXIST: return FileFailure::Unread;
+    case EEXIST: return FileFailure::Appeared;
     case ENOENT:
     case ENOTDIR: return FileFailure::NotFound;
     default: return FileFailure::Other;

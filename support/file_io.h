@@ -14,7 +14,8 @@ enum class FileFailure {
   FolderNotWritable,  // its folder takes no new file
   DiskFull,           // no room for a second copy beside the first
   NoMemory,
-  Unread,             // the file holds what was never read: it changed, appeared or was cut short
+  Unread,             // the file could not be read whole: a read failed or came short, or it is too large
+  Appeared,           // a file appeared where a new one was to be made
   NotFound,           // an open only: there is no such file
   Other,
 };

@@ -201,15 +201,14 @@ LRESULT ProposeScaledSize(HWND handle, UINT dpi, SIZE* size) {
 }
 
 // The window takes the place Windows suggests, its size kept exact, and its contents are laid
-// out again. A place it moved to only by the change is no place to store.
+// out again. A place it moved to only by the change is no place to store (outside a drag, the
+// mark follows it).
 LRESULT TakeNewScale(HWND handle, ObjectNumber number, UINT dpi, const RECT* suggested) {
   WindowRecord* record = RecordOfWindow(handle);
   if (!record || !suggested || !dpi) return NotHandled;
   const SIZE frame = FrameAtScale(handle, record->dpi, dpi);
-  const bool moved = WindowMovedSinceMark(number);
   record->dpi = dpi;
   SetWindowPos(handle, nullptr, suggested->left, suggested->top, frame.cx, frame.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-  if (!moved) MarkWindowPlace(number);
   if (scaleChangeHandler) scaleChangeHandler(number);
   return 0;
 }
@@ -241,7 +240,12 @@ LRESULT Translate(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
       return ProposeScaledSize(handle, static_cast<UINT>(wParam), reinterpret_cast<SIZE*>(lParam));
     case WM_DPICHANGED:
       return TakeNewScale(handle, number, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+    case WM_ENTERSIZEMOVE:
+    case WM_EXITSIZEMOVE:
+      if (WindowRecord* record = RecordOfWindow(handle)) NoteMoveLoop(*record, number, message == WM_ENTERSIZEMOVE);
+      return NotHandled;
     case WM_MOVE:
+      if (WindowRecord* record = RecordOfWindow(handle)) NoteWindowMoved(*record, number);
       if (number != AnyNumber) EnqueueEvent(MoveEvent, number);
       return 0;
     case WM_SIZE:

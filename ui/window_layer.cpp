@@ -262,10 +262,24 @@ UINT WindowScale(ObjectNumber number) {
 }
 
 void MarkWindowPlace(ObjectNumber number) {
-  if (WindowRecord* record = FindWindowRecord(number)) record->markedPlace = {WindowLeft(number), WindowTop(number)};
+  WindowRecord* record = FindWindowRecord(number);
+  if (!record) return;
+  record->markedPlace = {WindowLeft(number), WindowTop(number)};
+  record->personMoved = false;
 }
 
 bool WindowMovedSinceMark(ObjectNumber number) {
   WindowRecord* record = FindWindowRecord(number);
-  return record && (record->markedPlace.x != WindowLeft(number) || record->markedPlace.y != WindowTop(number));
+  return record && record->personMoved &&
+         (record->markedPlace.x != WindowLeft(number) || record->markedPlace.y != WindowTop(number));
+}
+
+void NoteMoveLoop(WindowRecord& record, ObjectNumber number, bool began) {
+  record.inMoveLoop = began;
+  if (!began && !WindowMovedSinceMark(number)) record.personMoved = false;  // put back where it was
+}
+
+void NoteWindowMoved(WindowRecord& record, ObjectNumber number) {
+  if (record.inMoveLoop) record.personMoved = true;
+  else if (!record.personMoved) record.markedPlace = {WindowLeft(number), WindowTop(number)};
 }

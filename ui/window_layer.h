@@ -18,7 +18,9 @@ struct WindowRecord {
   HACCEL acceleratorTable;
   std::int32_t backgroundColour;  // -1: the class background
   HBRUSH backgroundBrush;
-  POINT markedPlace;  // where the window stood when created or last marked
+  POINT markedPlace;  // where the window stood when created or last marked, or moved by no person since
+  bool inMoveLoop;    // the person moves it (a drag, or the keyboard's move)
+  bool personMoved;   // since the mark
   UINT dpi;           // the scale its contents are laid out for
 };
 
@@ -39,9 +41,14 @@ int WindowTop(ObjectNumber number);
 int WindowInnerWidth(ObjectNumber number);
 // The scale of the monitor the window was made on or last moved to (96 when there is no window).
 UINT WindowScale(ObjectNumber number);
-// Notes where the window stands now; whether it stands elsewhere since.
+// Notes where the window stands now; whether the person moved it elsewhere since. A move no person
+// made (Windows' own on a display change, the program's) takes the mark along, unless the person
+// moved the window first.
 void MarkWindowPlace(ObjectNumber number);
 bool WindowMovedSinceMark(ObjectNumber number);
+// For the event layer: the person's move loop began or ended; the window was moved, in it or not.
+void NoteMoveLoop(WindowRecord& record, ObjectNumber number, bool began);
+void NoteWindowMoved(WindowRecord& record, ObjectNumber number);
 
 // For the event layer: the number of the layer window that is or contains `handle`
 // (-1 when none does), the record of a number, and the record of exactly this window.

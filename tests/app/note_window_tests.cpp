@@ -240,8 +240,82 @@ TEST_F(NoteWindows, ANewScaleLaysTheNoteOutAndMakesItsFontsAnewWritingNothing) {
   EXPECT_EQ(Stored(), file("40", "50"));
   RunMenuCommand(SaveNoteItem, 1);  // at 192 dpi, 50 pixels on
   EXPECT_EQ(Stored(), file("90", "100"));
+  // Nor is where Windows puts a note on a display change; where the person moves it is.
+  for (bool person : {false, true}) {
+    HWND note = WindowHandle(1);
+    if (person) SendMessageA(note, WM_ENTERSIZEMOVE, 0, 0);
+    SetWindowPos(note, nullptr, person ? 9 : 7, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (person) SendMessageA(note, WM_EXITSIZEMOVE, 0, 0);
+    StoreChangedNotes();
+    EXPECT_EQ(Stored(), person ? file("9", "10") : file("90", "100")) << person;
+  }
   SetWindowHidden(1, 0);  // shown, a note takes the scale its monitor has (96 here) if no one told it
   EXPECT_EQ(Outer(WindowHandle(1)).right - Outer(WindowHandle(1)).left, 258);
+}
+
+// What the person is told is what became of the store: a full disk at the day's first store is never
+// told as notes saved, and a success drops a failure's balloon not yet shown. Two notes of one group
+// name deleted while the file refuses writes remove both its groups once it takes them.
+TEST_F(NoteWindows, AStoreIsToldAsWhatBecameOfItAndEveryDeletionThatWaitedIsMade) {
+  WriteBytes("Settings.ini", CrLfLines({"[Shopping]", "Text = one", "[Shopping]", "Text = two", "[Kept]"}));
+  LoadNotes();
+  std::filesystem::remove_all("Backups");
+  WriteBytes("Backups", "a file where the folder of copies would be");
+  fileFaults.failReplaceWith = ERROR_DISK_FULL;
+  RunMenuCommand(OnTopItem, 5);
+  fileFaults = FileFaults{};
+  EXPECT_EQ(HeldStoreStatus().balloon,
+            "Changes cannot be saved: the disk is full. They are kept and saved as soon as possible.");
+  DeleteFileA("Backups");
+  HANDLE held = CreateFileA("Settings.ini", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  RunMenuCommand(DeleteNoteItem, 1);
+  RunMenuCommand(DeleteNoteItem, 3);
+  CloseHandle(held);
+  EXPECT_TRUE(StoreWaitingWrites());
+  EXPECT_EQ(Stored().find("Shopping"), std::string::npos) << Stored();
+  EXPECT_EQ(HeldStoreStatus().balloon, "");
+  EXPECT_EQ(HeldStoreStatus().tip, "Tackpad");
+}
+
+// Messages dispatched as the program's loop would, until `done` or ten seconds.
+bool PumpUntil(const std::function<bool()>& done) {
+  for (DWORD start = GetTickCount(); !done(); Sleep(20)) {
+    if (GetTickCount() - start > 10000) return false;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  }
+  return true;
+}
+
+// A start that cannot read the file says so and loads it once it can: a note made meanwhile under a
+// stored title (case aside) takes a free one before anything is written, and the loaded notes are
+// numbered on from it; a deletion meanwhile is refused, as the file's groups are unknown.
+TEST_F(NoteWindows, AFileThatCouldNotBeReadIsLoadedOnceFreeAndANoteMadeMeanwhileTakesAFreeTitle) {
+  for (ObjectNumber note : LiveNotes()) RemoveLiveNote(note), RemoveWindow(note);
+  const std::string file = CrLfLines({"[Shopping]", "Text = milk", "[Other]"});
+  WriteBytes("Settings.ini", file);
+  HANDLE held = CreateFileA("Settings.ini", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_FALSE(LoadNotes());
+  EXPECT_EQ(HeldStoreStatus().tip, "Tackpad: notes not loaded yet, another program has Settings.ini open");
+  EXPECT_EQ(HeldStoreStatus().balloon, "Your notes are not lost: another program has Settings.ini open. They "
+                                       "appear as soon as Settings.ini can be read.");
+  std::thread answer([] { EXPECT_TRUE(AnswerTitle(WaitForWindow(GetCurrentProcessId(), "InputRequester"), "shopping")); });
+  RunMenuCommand(NewNoteItem, OwnerWindow);
+  answer.join();
+  RunMenuCommand(DeleteNoteItem, 1);
+  EXPECT_TRUE(IsLiveNote(1));
+  EXPECT_EQ(HeldStoreStatus().balloon, "The note was not deleted: another program has Settings.ini open.");
+  CloseHandle(held);
+  RunMenuCommand(OnTopItem, 1);  // the file free, but not loaded yet
+  EXPECT_EQ(Stored(), file);
+  ASSERT_TRUE(PumpUntil([] { return NoteTitle(5) == "Other"; }));
+  EXPECT_EQ(std::vector<std::string>({NoteTitle(1), TextOf(GadgetHandle(TitleStripOf(1))), NoteTitle(3)}),
+            std::vector<std::string>({"shopping (2)", "shopping (2)", "Shopping"}));
+  const std::string now = Stored();
+  EXPECT_EQ(now.substr(0, file.size()), file);
+  EXPECT_NE(now.find("\r\n[shopping (2)]\r\n"), std::string::npos) << now;
+  EXPECT_NE(now.find("\r\nTitle = shopping (2)\r\n"), std::string::npos) << now;
+  EXPECT_EQ(HeldStoreStatus().tip, "Tackpad");
 }
 
 // A file gone while notes are live is made again whole (comments, unknown keys, the byte-order mark)

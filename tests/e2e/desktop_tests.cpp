@@ -1,5 +1,6 @@
 // What a Windows desktop does around the program: the ways it ends, monitors, the taskbar,
 // the keyboard, a second start.
+#include "events.h"
 #include "fixture.h"
 #include "instance.h"
 
@@ -21,7 +22,7 @@ void Ended(Desktop& t) {
   EXPECT_EQ(code, 0u);
 }
 
-// A move made as no drag, like typing not yet come to a pause, is stored by the end.
+// A move the person made that no drop stored, like typing not yet come to a pause, is stored by the end.
 TEST_F(Desktop, WhatWasMovedIsStoredAtExitAtAltF4AndAtTheEndOfASession) {
   const std::string stored = MovedNote(500);
   const struct {
@@ -49,11 +50,31 @@ TEST_F(Desktop, WhatWasMovedIsStoredAtExitAtAltF4AndAtTheEndOfASession) {
     WriteBytes(InPlace(dir, "Settings.ini"), MovedNote(400));
     ASSERT_NO_FATAL_FAILURE(Start(1));
     ASSERT_TRUE(Xdo("click 1", EditArea(1)));  // Alt+F4 goes to the active note
+    SendMessageA(Note(1), WM_ENTERSIZEMOVE, 0, 0);
     SetWindowPos(Note(1), nullptr, 500, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(Note(1), WM_EXITSIZEMOVE, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return Outer(Note(1)).left == 500; }));
     c.end(*this);
     EXPECT_EQ(File(), stored);
   }
+}
+
+// The installer's end request during a long load (ten notes a second) ends the program at once.
+TEST_F(Desktop, AnEndRequestDuringALongLoadEndsTheProgramAtOnceWritingNothing) {
+  std::vector<std::string> lines;
+  for (int n = 0; n < 300; ++n) {
+    const std::vector<std::string> group = GroupLines("Note " + std::to_string(n), n, 100, 128, "", 0, 8252912, 0, 0, 0, 0);
+    lines.insert(lines.end(), group.begin(), group.end());
+  }
+  const std::string file = CrLfLines(lines);
+  ASSERT_NO_FATAL_FAILURE(Launch(file.c_str()));
+  ASSERT_TRUE(WaitUntil([&] { return Note(1) != nullptr; }, 20000));
+  const DWORD start = GetTickCount();
+  PostMessageA(app.owner, EndRequestMessage, 0, 0);
+  DWORD code = 99;
+  EXPECT_TRUE(WaitForExit(app, &code, 20000) && code == 0) << code;
+  EXPECT_LT(GetTickCount() - start, 15000u) << "the load went on";
+  EXPECT_EQ(File(), file);
 }
 
 TEST_F(Desktop, ANoteOffEveryMonitorLoadsInReachAndOnlyACommandStoresItsNewPlace) {

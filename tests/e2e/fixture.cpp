@@ -23,7 +23,7 @@ void E2eTest::Start(int lastNote) {
   ASSERT_TRUE(StartApp(exe, dir, "WindowClass_1000", app)) << "Tackpad did not start";
   if (lastNote < 0) return;
   ASSERT_TRUE(WaitUntil([&] { return lastNote == 0 || Note(lastNote); }, 20000)) << "note " << lastNote;
-  // Loading holds the file against writers until it is done.
+  // Loading holds the file against writers until it has read it.
   ASSERT_TRUE(WaitUntil([&] {
     HANDLE file = CreateFileA(InPlace(dir, "Settings.ini").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -397,29 +397,32 @@ std::function<void()> Impose(Condition condition, const std::string& file) {
 }
 
 TEST_P(Settings, AFileTheStoreCannotOwnOrReadWholeIsNeverReplacedAndTheCloseSaysWhy) {
-  struct Case { Condition condition; const char* name; int opened; std::int32_t read; FileFailure why; };
-  const Case cases[] = {{Directory, "a directory of that name", 0, -1, FileFailure::Other},
-                        {ReadOnly, "read-only", 1, 100, FileFailure::ReadOnly},
-                        {AppearsAfterOpen, "a file there at close but not at open", 0, -1, FileFailure::Unread},
-                        {ShortRead, "a short read", 1, 100, FileFailure::Unread},
-                        {FailedRead, "a failed read", 1, -1, FileFailure::Unread},
-                        {TooLarge, "a size beyond 31 bits", 1, -1, FileFailure::Unread},
+  // `unread`: why the document does not hold the whole file.
+  struct Case { Condition condition; const char* name; int opened; std::int32_t read; FileFailure why, unread; };
+  using F = FileFailure;
+  const Case cases[] = {{Directory, "a directory of that name", 0, -1, F::Other, F::Other},
+                        {ReadOnly, "read-only", 1, 100, F::ReadOnly, F::None},
+                        {AppearsAfterOpen, "a file there at close but not at open", 0, -1, F::Appeared, F::None},
+                        {ShortRead, "a short read", 1, 100, F::Unread, F::Unread},
+                        {FailedRead, "a failed read", 1, -1, F::Unread, F::Unread},
+                        {TooLarge, "a size beyond 31 bits", 1, -1, F::Unread, F::Unread},
 #ifdef _WIN32
-                        {HeldByAnother, "held by another", 0, -1, FileFailure::HeldByAnother},
-                        {HeldForReading, "read by another", 1, 100, FileFailure::HeldByAnother},
-                        {HeldWithoutDeleteSharing, "held without delete sharing", 1, 100, FileFailure::HeldByAnother},
-                        {HeldForAMoment, "held for a moment only: written", 1, 100, FileFailure::None},
-                        {SwapFails, "the swap failing", 1, 100, FileFailure::Other},
-                        {SwapFailsHalfway, "the swap failing halfway", 1, 100, FileFailure::Other},
-                        {LeftoversHeld, "earlier temporary names held: written", 1, 100, FileFailure::None},
+                        {HeldByAnother, "held by another", 0, -1, F::HeldByAnother, F::HeldByAnother},
+                        {HeldForReading, "read by another", 1, 100, F::HeldByAnother, F::None},
+                        {HeldWithoutDeleteSharing, "held without delete sharing", 1, 100, F::HeldByAnother, F::None},
+                        {HeldForAMoment, "held for a moment only: written", 1, 100, F::None, F::None},
+                        {SwapFails, "the swap failing", 1, 100, F::Other, F::None},
+                        {SwapFailsHalfway, "the swap failing halfway", 1, 100, F::Other, F::None},
+                        {LeftoversHeld, "earlier temporary names held: written", 1, 100, F::None, F::None},
 #else
-                        {Immutable, "immutable (or read-only, not as root)", 1, 100, FileFailure::ReadOnly},
+                        {Immutable, "immutable (or read-only, not as root)", 1, 100, F::ReadOnly, F::None},
 #endif
   };
   for (const Case& c : cases) {
     std::filesystem::remove_all(file_);
     std::function<void()> lift = Impose(c.condition, file_);
     EXPECT_EQ(OpenSettings(File()), c.opened) << c.name;
+    EXPECT_EQ(SettingsIncomplete(), c.unread) << c.name;
 #ifdef _WIN32
     EXPECT_EQ(ProbeFileSize("C:") + ProbeFileSize("C:\\") + ProbeFileSize((folder_ + "\\").c_str()), -6);  // all folders
     EXPECT_TRUE(!c.opened || (std::ifstream(file_) && !std::ofstream(file_, std::ios::app))) << "others while open";
