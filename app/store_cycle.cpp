@@ -27,8 +27,11 @@ std::string cycleGroup;
 void (*refusalHandler)();
 FileFailure heldFor = FileFailure::None, lastFailure = FileFailure::None;
 
-// A cycle while the stores are held reads nothing: it starts from an empty document.
-void OpenNothing() { OpenSettingsFrom(SettingsFile, {"", "", 0}); }
+// While the stores are held a cycle reads nothing: it starts from an empty document.
+void OpenUnlessHeld() {
+  if (heldFor == FileFailure::None) OpenSettings(SettingsFile);
+  else OpenSettingsFrom(SettingsFile, {"", "", 0});
+}
 
 void Apply(const Write& write) {
   if (write.IsRemoval()) return RemoveGroup(write.group.c_str());
@@ -75,8 +78,7 @@ bool OpenAsLastSeen() {
                                     static_cast<std::uint32_t>(image->size() - from)});
     return true;
   }
-  if (heldFor == FileFailure::None) OpenSettings(SettingsFile);
-  else OpenNothing();
+  OpenUnlessHeld();
   for (std::int32_t number : LiveNotes()) {
     const LiveNote& note = *FindLiveNote(number);
     SelectGroup(note.title.c_str());
@@ -93,11 +95,11 @@ bool rewriting;  // the cycle makes a file that went missing again
 // replaced by one holding only this cycle: its backup goes back where one stands, else the cycle
 // starts from the file as last seen.
 void OpenTheFile() {
-  if (heldFor != FileFailure::None) return OpenNothing();
-  rewriting = SettingsFileSeen() && !LiveNotes().empty() && ProbeFileSize(SettingsFile) == -1;
+  rewriting = heldFor == FileFailure::None && SettingsFileSeen() && !LiveNotes().empty() &&
+              ProbeFileSize(SettingsFile) == -1;
   if (rewriting) FinishInterruptedReplace(SettingsFile);
   if (rewriting && ProbeFileSize(SettingsFile) == -1) OpenAsLastSeen();
-  else OpenSettings(SettingsFile);
+  else OpenUnlessHeld();
 }
 
 void OpenWithWaitingWrites() {
@@ -161,8 +163,9 @@ void HoldStores(FileFailure why) { heldFor = why; }
 bool StoresHeld() { return heldFor != FileFailure::None; }
 
 FileFailure CycleGroupText(const std::string& name, std::string& out) {
+  if (heldFor == FileFailure::None) return StoredGroupText(name.c_str(), out);
   out.clear();
-  return heldFor != FileFailure::None ? heldFor : StoredGroupText(name.c_str(), out);
+  return heldFor;
 }
 
 void RenameWaitingGroup(const std::string& from, const std::string& to) {
