@@ -157,11 +157,14 @@ void BringNotesForward() {
   if (std::any_of(notes.begin(), notes.end(), [](auto n) { return !IsWindowVisible(WindowHandle(n)); })) {
     SetAllHidden(0);
   }
+  // Raised without activating each: where Windows refuses this program the foreground (the start
+  // that asked lost its right while it waited), the notes still come up over other windows; notes
+  // have no taskbar button, so nothing flashes instead.
   HWND last = nullptr;
   for (ObjectNumber note : notes) {
     HWND window = WindowHandle(note);
     if (!IsWindowVisible(window)) continue;
-    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     last = window;
   }
   if (last) SetForegroundWindow(last);

@@ -90,7 +90,9 @@ Holder HolderOf(const RunningProgram& running, HWND& owner) {
 void HandOver(HWND owner) {
   DWORD process = 0;
   GetWindowThreadProcessId(owner, &process);
-  AllowSetForegroundWindow(process);  // this start came from the person, so it may pass that on
+  // This start came from the person, so it may pass the foreground on: right before the request,
+  // after any wait, as the system takes the right away at the person's next input.
+  AllowSetForegroundWindow(process);
   PostMessageA(owner, BringNotesMessage, 0, 0);
 }
 

@@ -1,10 +1,10 @@
 // Tackpad: the entry, the tray icon and the main loop.
 #include <windows.h>
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include "autosave.h"
 #include "commands.h"
+#include "display_scale.h"
 #include "dialogs.h"
 #include "events.h"
 #include "instance.h"
@@ -24,17 +24,33 @@
 
 namespace {
 
-// The program's icon drawn at the size the notification area asks for at the system's scale,
-// else one of the shell's.
-HICON ProgramIcon() {
-  HICON icon = nullptr;
-  if (SUCCEEDED(LoadIconMetric(GetModuleHandleA(nullptr), MAKEINTRESOURCEW(1), LIM_SMALL, &icon))) return icon;
+HICON trayImage;
+int trayImageSize;
+constexpr UINT_PTR TrayRetryTimer = 1;
+
+// A small icon at the scale of the monitor the taskbar is on: the system's scale is the one the
+// program started at, which a change of scale since leaves behind.
+int TrayIconSize() { return SystemMetricAt(SM_CXSMICON, WindowDpi(FindWindowA("Shell_TrayWnd", nullptr))); }
+
+// The program's icon drawn at the size the notification area asks for, else one of the shell's.
+HICON ProgramIcon(int size) {
+  HINSTANCE module = GetModuleHandleA(nullptr);
+  if (auto icon = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(1), IMAGE_ICON, size, size, 0))) return icon;
   char path[MAX_PATH];
-  return SystemFilePath("shell32.dll", path, sizeof path) ? ExtractIconA(GetModuleHandleA(nullptr), path, 2) : nullptr;
+  return SystemFilePath("shell32.dll", path, sizeof path) ? ExtractIconA(module, path, 2) : nullptr;
 }
 
-HICON trayImage;
-constexpr UINT_PTR TrayRetryTimer = 1;
+// Once at the start, and again where the size asked for changed (a new scale, a new taskbar).
+void LoadTrayImage() {
+  const int size = TrayIconSize();
+  if (trayImage && size == trayImageSize) return;
+  HICON image = ProgramIcon(size);
+  if (!image) return;
+  TrayIconSetImage(TrayIcon, image);
+  if (trayImage) DestroyIcon(trayImage);
+  trayImage = image;
+  trayImageSize = size;
+}
 
 void ShowTrayIcon();
 
@@ -64,8 +80,9 @@ void MainLoop() {
         if (LastSubtype() == TrayLeftDoubleClick) AskForNewNote();
         break;
       case WM_LBUTTONDOWN:
-        // The platform's own move loop drags the note as if by a caption; it returns at the drop.
-        if (!IsLiveNote(window)) break;
+        // The platform's own move loop drags the note as if by a caption; it returns at the drop. A
+        // press in the text area is the text's: it places the caret or starts a selection.
+        if (!IsLiveNote(window) || LastItem() == EditAreaOf(window)) break;
         SendMessageA(WindowHandle(window), WM_NCLBUTTONDOWN, HTCAPTION, 0);
         if (WindowMovedSinceMark(window)) StoreChangedNotes();
         break;
@@ -79,9 +96,11 @@ void MainLoop() {
         if (IsLiveNote(window)) ShowNoteMenuAtNote(window);
         break;
       case TaskbarRestartEvent:
+        LoadTrayImage();
         ShowTrayIcon();
         break;
       case DisplayChangeEvent:
+        LoadTrayImage();
         for (ObjectNumber note : LiveNotes()) BringNoteIntoReach(note);
         break;
       case BringNotesEvent:
@@ -137,7 +156,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (!FirstInFolder()) ExitProcess(0);
   StartLayers();
   PublishOwnerWindow(WindowHandle(OwnerWindow));
-  trayImage = ProgramIcon();
+  LoadTrayImage();
   ShowTrayIcon();
   // Taken from the start: a long load must not drop the installer's end request or a session's end.
   SetSessionEndHandler(EndWithoutAsking);

@@ -8,6 +8,7 @@
 #include "store_cycle.h"
 #include "store_names.h"
 #include "store_status.h"
+#include "wide_text.h"
 #include "window_layer.h"
 
 TextList GroupNameList;
@@ -94,9 +95,9 @@ FileFailure KeepInBin(const std::string& group) {
 }  // namespace
 
 std::string SettingsFilePath() {
-  char path[MAX_PATH * 4];
-  DWORD length = GetFullPathNameA(SettingsFile, sizeof path, path, nullptr);
-  return length && length < sizeof path ? std::string(path, length) : std::string();
+  wchar_t path[MAX_PATH * 4];
+  const DWORD length = GetFullPathNameW(Widened(SettingsFile).c_str(), ARRAYSIZE(path), path, nullptr);
+  return length && length < ARRAYSIZE(path) ? PathInCodePage(std::wstring(path, length)) : std::string();
 }
 
 bool CollectGroupNames() {

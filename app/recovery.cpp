@@ -15,6 +15,7 @@
 #include "settings_store.h"
 #include "store_cycle.h"
 #include "store_status.h"
+#include "wide_text.h"
 
 namespace {
 
@@ -45,25 +46,28 @@ bool WriteRecoveryInto(const std::string& folder, std::string& written) {
   return false;
 }
 
+// Through the wide calls: the value's name is a path, its data a path or titles, in any script.
 void Remember(const char* keyName, const std::string& settings, const std::string& value) {
   ScopedKey key;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, keyName, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Receive(), nullptr)) return;
-  RegSetValueExA(key, settings.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                 static_cast<DWORD>(value.size() + 1));
+  const std::wstring data = Widened(value.c_str());
+  RegSetValueExW(key, Widened(settings.c_str()).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                 static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
 }
 
 // The value remembered for this folder's notes under `keyName`, taken out; empty when none.
 std::string TakeRemembered(const char* keyName, const std::string& settings) {
   ScopedKey key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, keyName, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key.Receive())) return "";
-  char value[MAX_PATH * 4];
-  DWORD size = sizeof value - 1, type = 0;
-  if (RegQueryValueExA(key, settings.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value), &size) || type != REG_SZ) {
+  const std::wstring name = Widened(settings.c_str());
+  wchar_t value[MAX_PATH * 4];
+  DWORD size = sizeof value - sizeof(wchar_t), type = 0;
+  if (RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value), &size) || type != REG_SZ) {
     return "";
   }
-  value[size] = 0;
-  RegDeleteValueA(key, settings.c_str());
-  return value;
+  value[size / sizeof(wchar_t)] = L'\0';
+  RegDeleteValueW(key, name.c_str());
+  return Narrowed(value);
 }
 
 // A folder on another computer: a UNC path, or a drive letter mapped to a share.
@@ -72,10 +76,10 @@ bool IsRemote(const std::string& folder) {
   return folder.size() >= 3 && folder[1] == ':' && GetDriveTypeA(folder.substr(0, 3).c_str()) == DRIVE_REMOTE;
 }
 
-std::string Environment(const char* name) {
-  char value[MAX_PATH];
-  DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-  return length && length < sizeof value ? value : "";
+std::string Environment(const wchar_t* name) {
+  wchar_t value[MAX_PATH];
+  const DWORD length = GetEnvironmentVariableW(name, value, ARRAYSIZE(value));
+  return length && length < ARRAYSIZE(value) ? PathInCodePage(value) : "";
 }
 
 // Where recovery files go, in order: beside the notes unless that folder is far or slow, then the
@@ -83,14 +87,15 @@ std::string Environment(const char* name) {
 std::vector<std::string> RecoveryFolders(const std::string& beside, bool slow) {
   std::vector<std::string> folders;
   if (!beside.empty() && !slow && !IsRemote(beside)) folders.push_back(beside);
-  const std::string local = Environment("LOCALAPPDATA");
+  const std::string local = Environment(L"LOCALAPPDATA");
   if (!local.empty()) {
     CreateDirectoryA((local + "\\Tackpad").c_str(), nullptr);
     folders.push_back(local + "\\Tackpad\\");
   }
-  char temp[MAX_PATH];
-  DWORD length = GetTempPathA(sizeof temp, temp);
-  if (length && length < sizeof temp) folders.push_back(temp);
+  wchar_t temp[MAX_PATH + 1];
+  const DWORD length = GetTempPathW(ARRAYSIZE(temp), temp);
+  const std::string tempFolder = length && length < ARRAYSIZE(temp) ? PathInCodePage(temp) : "";
+  if (!tempFolder.empty()) folders.push_back(tempFolder);
   return folders;
 }
 

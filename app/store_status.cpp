@@ -2,12 +2,14 @@
 
 #include <windows.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include <cstring>
 
 #include "note_rules.h"
 #include "store_names.h"
 #include "tray.h"
+#include "wide_text.h"
 
 namespace {
 
@@ -49,6 +51,20 @@ std::string FailureReason(FileFailure why, const std::string& file) {
 namespace {
 
 bool heldIsFailure;  // the balloon held tells of a failure a later success makes untrue
+
+// What the notification area shows of a tip and of a balloon's text, in characters.
+constexpr std::size_t TipRoom = 127, BalloonTextRoom = 255;
+
+// Cut from its middle, so that where it starts and the file's name both show.
+std::string ShortenedPath(const std::string& path, std::size_t most) {
+  const std::wstring wide = Widened(path.c_str());
+  wchar_t shortened[MAX_PATH];
+  if (wide.size() <= most || wide.size() >= MAX_PATH || most >= MAX_PATH ||
+      !PathCompactPathExW(shortened, wide.c_str(), static_cast<UINT>(most + 1), 0)) {
+    return path;
+  }
+  return Narrowed(shortened);
+}
 
 // Why the file could not be read: the reasons of a refused write would misname most.
 std::string ReadFailureReason(FileFailure why) {
@@ -112,8 +128,9 @@ void TellFileWrittenAgain() {
 }
 
 void TellRecoveryFile(const std::string& path) {
-  tip = "Tackpad: unsaved notes were kept in " + path;
-  Tell("Tackpad kept unsaved notes", "Unsaved notes were kept in " + path);
+  const std::string tipStart = "Tackpad: unsaved notes were kept in ", textStart = "Unsaved notes were kept in ";
+  tip = tipStart + ShortenedPath(path, TipRoom - tipStart.size());
+  Tell("Tackpad kept unsaved notes", textStart + ShortenedPath(path, BalloonTextRoom - textStart.size()));
 }
 
 void TellChangesLost(const std::string& notes) {

@@ -1,14 +1,13 @@
 #include "dialogs.h"
 
-#include <cstring>
-
 #include "font_style.h"
 #include "modality.h"
 #include "scoped_win32.h"
+#include "wide_text.h"
 
 #ifndef _WIN64
 static_assert(sizeof(CHOOSECOLORA) == 36, "colour dialog description");
-static_assert(sizeof(CHOOSEFONTA) == 60, "font dialog description");
+static_assert(sizeof(CHOOSEFONTW) == 60, "font dialog description");
 #endif
 
 namespace {
@@ -17,8 +16,9 @@ namespace {
 static_assert(BOLD_FONTTYPE == FontStyleBold && ITALIC_FONTTYPE == FontStyleItalic, "font type bits");
 
 COLORREF customColours[16];
-LOGFONTA chosenFont;
-CHOOSEFONTA fontDialog;
+// The font dialog through the wide call, as GDI reads an ANSI face name in the system's code page.
+LOGFONTW chosenFont;
+CHOOSEFONTW fontDialog;
 
 // The font height for a size in points on the display; 0 (no preselected size) without one.
 LONG HeightOfPoints(std::int32_t points) {
@@ -26,10 +26,10 @@ LONG HeightOfPoints(std::int32_t points) {
   return display ? -MulDiv(points, GetDeviceCaps(display, LOGPIXELSY), 72) : 0;
 }
 
-// What RequestFont preselects: the face cut to 31 bytes, and the height of the size in points.
-LOGFONTA FontDescription(const char* faceName, std::int32_t pointSize) {
-  LOGFONTA font{};
-  if (faceName) lstrcpynA(font.lfFaceName, faceName, LF_FACESIZE);
+// What RequestFont preselects: the face cut to 31 units, and the height of the size in points.
+LOGFONTW FontDescription(const char* faceName, std::int32_t pointSize) {
+  LOGFONTW font{};
+  lstrcpynW(font.lfFaceName, Widened(faceName).c_str(), LF_FACESIZE);
   if (pointSize != 0) font.lfHeight = HeightOfPoints(pointSize);
   return font;
 }
@@ -54,20 +54,21 @@ std::int32_t RequestColour(std::int32_t initialColour) {
 int RequestFont(const char* faceName, std::int32_t pointSize, std::uint32_t extraFlags,
                 std::int32_t colour) {
   chosenFont = FontDescription(faceName, pointSize);
-  fontDialog = CHOOSEFONTA{};
+  fontDialog = CHOOSEFONTW{};
   fontDialog.lStructSize = sizeof fontDialog;
   fontDialog.hwndOwner = ProcessForegroundWindow();
   fontDialog.lpLogFont = &chosenFont;
   fontDialog.Flags = extraFlags | CF_SCREENFONTS | CF_PRINTERFONTS | CF_INITTOLOGFONTSTRUCT;
   if (colour != -1) fontDialog.rgbColors = static_cast<COLORREF>(colour);
   SuspendThreadWindows();
-  const BOOL chosen = ChooseFontA(&fontDialog);
+  const BOOL chosen = ChooseFontW(&fontDialog);
   ResumeThreadWindows();
   return chosen ? 1 : 0;
 }
 
 std::string FontChoiceName() {
-  return std::string(chosenFont.lfFaceName, strnlen(chosenFont.lfFaceName, LF_FACESIZE));
+  chosenFont.lfFaceName[LF_FACESIZE - 1] = L'\0';
+  return Narrowed(chosenFont.lfFaceName);
 }
 
 std::int32_t FontChoiceSize() { return fontDialog.iPointSize / 10; }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "display_scale.h"
+#include "events.h"
 #include "memory.h"
 #include "modality.h"
 #include "scoped_win32.h"
@@ -30,6 +31,7 @@ struct InputRequester {
   HWND prompt;
   HWND field;
   HWND ok;
+  HWND focus;  // the part that had the focus when the requester was last deactivated
 };
 
 InputRequester requester;
@@ -95,6 +97,9 @@ LRESULT CALLBACK RequesterProcedure(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_COMMAND:
       if (LOWORD(wParam) == OkCommand) StoreFieldText(dialog);
       if (LOWORD(wParam) == OkCommand || LOWORD(wParam) == CancelCommand) CloseRequester(dialog);
+      return 0;
+    case WM_ACTIVATE:
+      KeepFocusAcrossActivation(dialog, wParam, &requester.focus);
       return 0;
     case WM_CLOSE:
       CloseRequester(dialog);
@@ -174,6 +179,7 @@ std::string RequestText(const char* title, const char* prompt, const char* defau
   const std::string defaultCopy = defaultText ? defaultText : "";
   RegisterRequesterClass();
   requester.done = false;
+  requester.focus = nullptr;
   SuspendThreadWindows();
   HWND owner = ProcessForegroundWindow();
   requester.ownerDisabled = owner && IsWindowEnabled(owner);

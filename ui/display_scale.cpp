@@ -54,3 +54,9 @@ void AdjustFrameForDpi(RECT* client, DWORD style, DWORD extendedStyle, UINT dpi)
     AdjustWindowRectEx(client, style, FALSE, extendedStyle);
   }
 }
+
+int SystemMetricAt(int index, UINT dpi) {
+  using ForDpi = int(WINAPI*)(int, UINT);
+  static const auto forDpi = Lookup<ForDpi>(User32(), "GetSystemMetricsForDpi");  // Windows 10 1607
+  return forDpi ? forDpi(index, dpi) : GetSystemMetrics(index);
+}

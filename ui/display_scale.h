@@ -22,3 +22,6 @@ int PhysicalCoordinate(int unaware);
 
 // The frame of a window of this style around `client`, at `dpi`.
 void AdjustFrameForDpi(RECT* client, DWORD style, DWORD extendedStyle, UINT dpi);
+
+// A system metric at `dpi` (where the system cannot tell, at its own scale).
+int SystemMetricAt(int index, UINT dpi);

@@ -119,6 +119,12 @@ void MoveFocus(bool backward) {
   }
 }
 
+HWND FirstTabStop(HWND window) {
+  std::vector<HWND> candidates;
+  EnumChildWindows(window, CollectTabStop, reinterpret_cast<LPARAM>(&candidates));
+  return candidates.empty() ? nullptr : candidates.front();
+}
+
 void TranslateCommand(HWND handle, WPARAM wParam, LPARAM lParam) {
   auto control = reinterpret_cast<HWND>(lParam);
   if (GadgetMessageHook(control, handle, WM_COMMAND, wParam, lParam) != NotHandled) return;
@@ -253,8 +259,9 @@ LRESULT Translate(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
       EnqueueEvent(SizeEvent, number);
       return 0;
     case WM_ACTIVATE:
+      if (WindowRecord* record = RecordOfWindow(handle)) KeepFocusAcrossActivation(handle, wParam, &record->focus);
       if (LOWORD(wParam) != WA_INACTIVE) EnqueueEvent(ActivateEvent, number);
-      return 1;
+      return 0;
     case WM_CLOSE:  // the window stays; the program decides
       if (number != AnyNumber) EnqueueEvent(CloseEvent, number);
       return 0;
@@ -290,10 +297,19 @@ LRESULT Translate(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-// Shift+F10 and the menu key open a window's menu, as a right click does.
+// Shift+F10 and the menu key open a window's menu, as a right click does; the menu key comes as a
+// system key while Alt or F10 is down.
 bool IsMenuKey(const MSG& message) {
-  if (message.message == WM_KEYDOWN) return message.wParam == VK_APPS;
-  return message.message == WM_SYSKEYDOWN && message.wParam == VK_F10 && KeyDown(VK_SHIFT);
+  if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
+  return message.wParam == VK_APPS || (message.message == WM_SYSKEYDOWN && message.wParam == VK_F10 && KeyDown(VK_SHIFT));
+}
+
+// A press names the window it was made in and, as its item, the gadget under it (the window's own
+// number where there is none): the window is told of a press in a gadget only in passing.
+void NotePress(HWND target) {
+  eventState.window = WindowNumberOf(target);
+  eventState.item =
+      RecordOfWindow(target) ? eventState.window : static_cast<ObjectNumber>(GetWindowLongPtrA(target, GWLP_ID));
 }
 
 void Dispatch(MSG* message) {
@@ -320,6 +336,7 @@ std::int32_t NextEvent(std::int32_t timeoutMs) {
   MSG message;
   if (!TakeMessage(&message, timeoutMs)) return 0;
   Dispatch(&message);
+  if (message.message == WM_LBUTTONDOWN || message.message == WM_RBUTTONDOWN) NotePress(message.hwnd);
   if (std::int32_t kind = eventState.pendingKind) {
     eventState.pendingKind = 0;
     return kind;
@@ -345,6 +362,20 @@ void DrainMessages() {
     DispatchMessageW(&message);
   }
   eventState.pendingKind = 0;
+}
+
+// Windows' default handling gives the focus to the window itself, where keys do nothing; the
+// child that had it gets it back, the caret where it was.
+void KeepFocusAcrossActivation(HWND window, WPARAM activation, HWND* kept) {
+  if (LOWORD(activation) == WA_INACTIVE) {
+    HWND focus = GetFocus();
+    if (focus && IsChild(window, focus)) *kept = focus;
+    return;
+  }
+  if (HIWORD(activation)) return;  // minimized
+  HWND focus = *kept && IsChild(window, *kept) && IsWindowVisible(*kept) && IsWindowEnabled(*kept) ? *kept
+                                                                                                  : FirstTabStop(window);
+  SetFocus(focus ? focus : window);
 }
 
 void SetSessionEndHandler(void (*handler)()) { sessionEndHandler = handler; }

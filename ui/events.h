@@ -58,5 +58,9 @@ void SetTextChangeHandler(void (*handler)());
 // display's scale changed): the window has its new size, its contents are the handler's.
 void SetScaleChangeHandler(void (*handler)(ObjectNumber));
 
+// For WM_ACTIVATE's wParam: on deactivation keeps the child that has the focus in `kept`; on
+// activation gives it back (else the first tab stop, else the window itself).
+void KeepFocusAcrossActivation(HWND window, WPARAM activation, HWND* kept);
+
 // Empties the deferred queue and clears what the last event left; part of StartWindowLayer.
 void ResetEventState();

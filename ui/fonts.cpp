@@ -1,5 +1,7 @@
 #include "fonts.h"
 
+#include "wide_text.h"
+
 namespace {
 
 // The point size is kept: a height scaled from the last height would drift.
@@ -17,11 +19,15 @@ FontEntry* EntryOf(ObjectNumber number) {
 // 0 keeps the face's own height.
 LONG HeightAt(std::int32_t pointSize, UINT dpi) { return -MulDiv(pointSize, static_cast<int>(dpi), 72); }
 
+// Through the wide call: GDI's ANSI calls read a face name in the system's code page, so one beyond
+// ASCII stored in UTF-8 would name no font.
 HFONT CreateStyledFont(const char* faceName, std::int32_t pointSize, std::int32_t style, UINT dpi) {
-  return CreateFontA(HeightAt(pointSize, dpi), 0, 0, 0, (style & FontStyleBold) ? FW_BOLD : FW_NORMAL,
+  std::wstring face = Widened(faceName);
+  if (face.size() >= LF_FACESIZE) face.resize(LF_FACESIZE - 1);
+  return CreateFontW(HeightAt(pointSize, dpi), 0, 0, 0, (style & FontStyleBold) ? FW_BOLD : FW_NORMAL,
                      (style & FontStyleItalic) != 0, (style & FontStyleUnderline) != 0,
                      (style & FontStyleStrikeOut) != 0, DEFAULT_CHARSET, 0, 0,
-                     (style & FontStyleHighQuality) ? PROOF_QUALITY : DEFAULT_QUALITY, 0, faceName ? faceName : "");
+                     (style & FontStyleHighQuality) ? PROOF_QUALITY : DEFAULT_QUALITY, 0, face.c_str());
 }
 
 }  // namespace
@@ -53,10 +59,10 @@ HFONT MakePlainFont(ObjectNumber number, const char* faceName, std::int32_t poin
 
 HFONT RescaleFont(ObjectNumber number, UINT dpi) {
   FontEntry* entry = EntryOf(number);
-  LOGFONTA description;
-  if (!entry || !GetObjectA(entry->font, sizeof description, &description)) return nullptr;
+  LOGFONTW description;
+  if (!entry || !GetObjectW(entry->font, sizeof description, &description)) return nullptr;
   description.lfHeight = HeightAt(entry->pointSize, dpi);
-  HFONT font = CreateFontIndirectA(&description);
+  HFONT font = CreateFontIndirectW(&description);
   if (!font) return nullptr;
   DeleteObject(entry->font);
   entry->font = font;

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <cstring>
+
 #include "events.h"
 #include "memory.h"
 #include "scoped_win32.h"
@@ -318,15 +320,26 @@ void PutGadgetText(ObjectNumber number, const char* text) {
 
 namespace {
 
-// In bytes as the ANSI calls give the text: in a multibyte code page a count of characters
-// would cut it.
-int TextBytes(const GadgetRecord* record) {
-  if (record->gadgetClass == &editorGadgetClass) {
-    GETTEXTLENGTHEX query{GTL_NUMBYTES | GTL_PRECISE | GTL_USECRLF, CP_ACP};
-    LRESULT length = SendMessageA(record->handle, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0);
-    if (length >= 0) return static_cast<int>(length);
+// Read in UTF-16 and converted here: how many bytes a rich edit counts for its text in the ANSI
+// code page is not documented (the system's page, or the process's UTF-8), and too few cut it.
+// Rich edit 1.0, the fallback, knows no code pages; the window text serves there.
+bool ReadsInUtf16(const GadgetRecord* record) {
+  return record->gadgetClass == &editorGadgetClass && std::strcmp(richEditClass, "RichEdit") != 0;
+}
+
+int TextUnits(const GadgetRecord* record) {
+  if (ReadsInUtf16(record)) {
+    GETTEXTLENGTHEX query{GTL_NUMCHARS | GTL_PRECISE | GTL_USECRLF, 1200};
+    return static_cast<int>(SendMessageW(record->handle, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0));
   }
-  return GetWindowTextLengthW(record->handle) * 3;  // no code page takes more per UTF-16 unit
+  return GetWindowTextLengthW(record->handle);
+}
+
+int CopyText(const GadgetRecord* record, wchar_t* into, int units) {
+  if (!ReadsInUtf16(record)) return GetWindowTextW(record->handle, into, units + 1);
+  GETTEXTEX request{static_cast<DWORD>((units + 1) * sizeof(wchar_t)), GT_USECRLF, 1200, nullptr, nullptr};
+  return static_cast<int>(SendMessageW(record->handle, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request),
+                                       reinterpret_cast<LPARAM>(into)));
 }
 
 }  // namespace
@@ -334,12 +347,16 @@ int TextBytes(const GadgetRecord* record) {
 const char* FetchGadgetText(ObjectNumber number) {
   GadgetRecord* record = FindGadget(number);
   if (!record) return "";
-  int length = TextBytes(record);
-  char* room = ScratchReserve(static_cast<std::size_t>(length));
+  const int units = TextUnits(record);
+  if (units < 0 || units > INT32_MAX / 3) return nullptr;
+  auto* wide = static_cast<wchar_t*>(AllocateBytes(sizeof(wchar_t) * (static_cast<std::size_t>(units) + 1)));
+  const int got = wide && units ? CopyText(record, wide, units) : 0;
+  const int bytes = got ? WideCharToMultiByte(CP_ACP, 0, wide, got, nullptr, 0, nullptr, nullptr) : 0;
+  char* room = wide ? ScratchReserve(static_cast<std::size_t>(bytes)) : nullptr;
+  if (room && bytes) WideCharToMultiByte(CP_ACP, 0, wide, got, room, bytes, nullptr, nullptr);
+  ReleaseBytes(wide);
   if (!room) return nullptr;
-  *room = 0;
-  int copied = GetWindowTextA(record->handle, room, length + 1);
-  ScratchCommit(static_cast<std::size_t>(copied));
+  ScratchCommit(static_cast<std::size_t>(bytes));
   return room;
 }
 

@@ -3,9 +3,10 @@
 #include <cstring>
 
 #include "events.h"
+#include "wide_text.h"
 
 #ifndef _WIN64
-static_assert(NOTIFYICONDATAA_V2_SIZE == 488, "the record with balloons has 488 bytes");
+static_assert(NOTIFYICONDATAW_V2_SIZE == 936, "the record with balloons has 936 bytes");
 #endif
 
 namespace {
@@ -18,20 +19,28 @@ HWND OwnerOf(ObjectNumber number) {
 }
 
 // The record every shell call starts from: the version with balloons, which every shell since
-// Windows 2000 takes.
-NOTIFYICONDATAA TrayIconData(HWND window, ObjectNumber number, UINT flags, const char* tip) {
-  NOTIFYICONDATAA data;
+// Windows 2000 takes. Wide, so that no text is cut inside a character.
+NOTIFYICONDATAW TrayIconData(HWND window, ObjectNumber number, UINT flags, const char* tip) {
+  NOTIFYICONDATAW data;
   std::memset(&data, 0, sizeof data);
-  data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+  data.cbSize = NOTIFYICONDATAW_V2_SIZE;
   data.hWnd = window;
   data.uID = static_cast<UINT>(number);
   data.uFlags = flags;
   if (flags & NIF_MESSAGE) data.uCallbackMessage = TrayCallbackMessage;
-  if (tip) std::strncpy(data.szTip, tip, sizeof data.szTip - 1);
+  if (tip) CopyTrayText(data.szTip, ARRAYSIZE(data.szTip), tip);
   return data;
 }
 
 }  // namespace
+
+void CopyTrayText(wchar_t* field, std::size_t room, const char* text) {
+  const std::wstring wide = Widened(text);
+  std::size_t length = wide.size() < room ? wide.size() : room - 1;
+  if (length < wide.size() && length && IS_HIGH_SURROGATE(wide[length - 1])) --length;
+  wide.copy(field, length);
+  field[length] = L'\0';
+}
 
 void StartTray() { trayTable = CreateObjectTable(sizeof(HWND), 16, TrayIconRemove); }
 
@@ -47,9 +56,9 @@ std::intptr_t TrayIconAdd(ObjectNumber number, HWND window, HICON icon) {
   if (!entry) return 0;
   bool listed = number == AnyNumber;
   if (listed) number = reinterpret_cast<ObjectNumber>(entry);
-  NOTIFYICONDATAA data = TrayIconData(window, number, NIF_MESSAGE | NIF_ICON | NIF_TIP, "");
+  NOTIFYICONDATAW data = TrayIconData(window, number, NIF_MESSAGE | NIF_ICON | NIF_TIP, "");
   data.hIcon = icon;
-  if (!Shell_NotifyIconA(NIM_ADD, &data)) {
+  if (!Shell_NotifyIconW(NIM_ADD, &data)) {
     ReleaseEntry(trayTable, number);
     return 0;
   }
@@ -60,25 +69,33 @@ std::intptr_t TrayIconAdd(ObjectNumber number, HWND window, HICON icon) {
 int TrayIconSetTip(ObjectNumber number, const char* text) {
   HWND window = OwnerOf(number);
   if (!text || !window) return 0;
-  NOTIFYICONDATAA data = TrayIconData(window, number, NIF_TIP, text);
+  NOTIFYICONDATAW data = TrayIconData(window, number, NIF_TIP, text);
   data.uCallbackMessage = TrayCallbackMessage;
-  return Shell_NotifyIconA(NIM_MODIFY, &data);
+  return Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 int TrayIconBalloon(ObjectNumber number, const char* title, const char* text, DWORD icon) {
   HWND window = OwnerOf(number);
   if (!window) return 0;
-  NOTIFYICONDATAA data = TrayIconData(window, number, NIF_INFO, nullptr);
-  std::strncpy(data.szInfoTitle, title, sizeof data.szInfoTitle - 1);
-  std::strncpy(data.szInfo, text, sizeof data.szInfo - 1);
+  NOTIFYICONDATAW data = TrayIconData(window, number, NIF_INFO, nullptr);
+  CopyTrayText(data.szInfoTitle, ARRAYSIZE(data.szInfoTitle), title);
+  CopyTrayText(data.szInfo, ARRAYSIZE(data.szInfo), text);
   data.dwInfoFlags = icon;
-  return Shell_NotifyIconA(NIM_MODIFY, &data);
+  return Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
+int TrayIconSetImage(ObjectNumber number, HICON icon) {
+  HWND window = OwnerOf(number);
+  if (!icon || !window) return 0;
+  NOTIFYICONDATAW data = TrayIconData(window, number, NIF_ICON, nullptr);
+  data.hIcon = icon;
+  return Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 void TrayIconRemove(ObjectNumber number) {
   HWND window = OwnerOf(number);
   if (!window) return;
-  NOTIFYICONDATAA data = TrayIconData(window, number, 0, nullptr);
-  Shell_NotifyIconA(NIM_DELETE, &data);
+  NOTIFYICONDATAW data = TrayIconData(window, number, 0, nullptr);
+  Shell_NotifyIconW(NIM_DELETE, &data);
   ReleaseEntry(trayTable, number);
 }

@@ -11,8 +11,13 @@ void StartTray();
 void EndTray();
 // Non-zero on success (with AnyNumber: the name of the icon), 0 when refused.
 std::intptr_t TrayIconAdd(ObjectNumber number, HWND window, HICON icon);
-// The first 127 bytes of the text; returns the shell's answer.
+// The first 127 characters of the text (UTF-16 units); returns the shell's answer.
 int TrayIconSetTip(ObjectNumber number, const char* text);
-// A balloon from the icon: 63 bytes of title, 255 of text, `icon` one of the NIIF_ values.
+// A balloon from the icon: 63 characters of title, 255 of text, `icon` one of the NIIF_ values.
 int TrayIconBalloon(ObjectNumber number, const char* title, const char* text, DWORD icon);
+// The icon drawn anew, at the size the notification area now asks for.
+int TrayIconSetImage(ObjectNumber number, HICON icon);
 void TrayIconRemove(ObjectNumber number);
+// A text in the process's code page into a field of `room` UTF-16 units, cut at a character's
+// boundary where it is longer.
+void CopyTrayText(wchar_t* field, std::size_t room, const char* text);

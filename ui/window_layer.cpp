@@ -1,6 +1,7 @@
 #include "window_layer.h"
 
 #include <cstdio>
+#include <initializer_list>
 
 #include "display_scale.h"
 #include "events.h"
@@ -84,8 +85,29 @@ ObjectNumber NumberMark(HWND handle) {
   return reinterpret_cast<ObjectNumber>(GetPropA(handle, WindowNumberProperty));
 }
 
-void ActivateOwner(HWND handle) {
-  if (HWND owner = GetWindow(handle, GW_OWNER)) SetActiveWindow(owner);
+bool TakesActivation(HWND window, HWND leaving) {
+  if (window == leaving || !IsWindowVisible(window) || !IsWindowEnabled(window) || IsIconic(window)) return false;
+  const auto extended = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_EXSTYLE));
+  return !(extended & WS_EX_NOACTIVATE) && (!(extended & WS_EX_TOOLWINDOW) || (extended & WS_EX_APPWINDOW));
+}
+
+// The active window going: left to Windows, the activation could go to the hidden owner, where keys
+// go nowhere. The topmost other window of the layer takes it, else the topmost window of another
+// program, which is the one that had it before the program took it.
+void PassActivation(HWND leaving) {
+  if (GetActiveWindow() != leaving) return;
+  const HWND top = GetTopWindow(nullptr);
+  for (bool ours : {true, false}) {
+    for (HWND window = top; window; window = GetWindow(window, GW_HWNDNEXT)) {
+      DWORD process = 0;
+      GetWindowThreadProcessId(window, &process);
+      const bool layer = RecordOfWindow(window) != nullptr;
+      if ((ours ? layer : process != GetCurrentProcessId()) && TakesActivation(window, leaving)) {
+        SetForegroundWindow(window);
+        return;
+      }
+    }
+  }
 }
 
 }  // namespace
@@ -141,7 +163,7 @@ void RemoveWindow(ObjectNumber number) {
   auto* record = static_cast<WindowRecord*>(FindEntry(windowTable, number));
   if (!record) return;
   HWND handle = record->handle;
-  ActivateOwner(handle);
+  PassActivation(handle);
   RemovePropA(handle, WindowNumberProperty);
   DestroyWindow(handle);
   UnregisterClassA(ClassNameOf(number).text, GetModuleHandleA(nullptr));
@@ -189,7 +211,7 @@ void SetWindowHidden(ObjectNumber number, int hidden) {
   if (!record) return;
   HWND handle = record->handle;
   if (hidden) {
-    ActivateOwner(handle);
+    PassActivation(handle);
     ShowWindow(handle, SW_HIDE);
     return;
   }

@@ -22,6 +22,7 @@ struct WindowRecord {
   bool inMoveLoop;    // the person moves it (a drag, or the keyboard's move)
   bool personMoved;   // since the mark
   UINT dpi;           // the scale its contents are laid out for
+  HWND focus;         // the child that had the keyboard focus when the window was last deactivated
 };
 
 void StartWindowLayer();

@@ -1,6 +1,7 @@
 // Note windows and commands inside one process, where what the program holds can be seen:
 // its menus, the font each edit area was given, the owner window, the file while windows change.
 #include <gtest/gtest.h>
+#include <richedit.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -15,8 +16,10 @@
 
 #include "commands.h"
 #include "driver.h"
+#include "events.h"
 #include "file_io.h"
 #include "gadgets.h"
+#include "input_requester.h"
 #include "instance.h"
 #include "loading.h"
 #include "memory.h"
@@ -30,6 +33,7 @@
 #include "store_cycle.h"
 #include "store_status.h"
 #include "text.h"
+#include "tray.h"
 #include "window_layer.h"
 
 namespace {
@@ -401,6 +405,146 @@ TEST_F(NoteWindows, AFolderThatCannotBeWrittenToNamesControlledFolderAccessWhere
   ASSERT_TRUE(SetCurrentDirectoryA(documents));
   EXPECT_NE(FailureReason(FileFailure::FolderNotWritable, SettingsFile).find("Controlled folder access"), std::string::npos);
   SetCurrentDirectoryA(here);
+}
+
+// Windows' own handling of an activation gives the focus to the window itself, where keys go
+// nowhere: a note gives it to its text area, the requester to the part that had it, else its field.
+// Hiding the active note hands the activation on, never to the hidden owner; the menu key may come
+// as a system key.
+TEST_F(NoteWindows, AnActivatedWindowGivesTheFocusBackAndHidingTheActiveNoteHandsTheActivationOn) {
+  for (ObjectNumber note : LiveNotes()) RemoveLiveNote(note), RemoveWindow(note);
+  WriteBytes("Settings.ini", CrLfLines({"[One]", "Size = 258", "[Two]", "Size = 258"}));
+  LoadNotes();
+  SetFocus(nullptr);
+  SendMessageA(WindowHandle(1), WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_EQ(GetFocus(), GadgetHandle(EditAreaOf(1)));
+
+  const DWORD thread = GetCurrentThreadId();
+  std::vector<HWND> parts, focused;  // with nothing kept, then with the button kept
+  std::thread answer([&] {
+    HWND requester = WaitForWindow(GetCurrentProcessId(), "InputRequester");
+    parts = {ChildOf(requester, "Edit"), ChildOf(requester, "Button")};
+    AttachThreadInput(GetCurrentThreadId(), thread, TRUE);  // the focus is then this thread's to set
+    for (HWND before : {static_cast<HWND>(nullptr), parts[1]}) {
+      SetFocus(before);
+      SendMessageA(requester, WM_ACTIVATE, WA_INACTIVE, 0);
+      SetFocus(nullptr);
+      SendMessageA(requester, WM_ACTIVATE, WA_ACTIVE, 0);
+      focused.push_back(GetFocus());
+    }
+    AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
+    EXPECT_TRUE(AnswerTitle(requester, nullptr));
+  });
+  RequestText("Title", "Prompt", "");
+  answer.join();
+  EXPECT_EQ(focused, parts);
+
+  ASSERT_TRUE(PumpUntil([] { return SetForegroundWindow(WindowHandle(1)) && GetActiveWindow() == WindowHandle(1); }));
+  RunMenuCommand(HideNoteItem, 1);
+  EXPECT_EQ(GetActiveWindow(), WindowHandle(3));
+  EXPECT_EQ(GetFocus(), GadgetHandle(EditAreaOf(3)));
+  RunMenuCommand(HideNoteItem, 3);
+  EXPECT_NE(GetActiveWindow(), WindowHandle(OwnerWindow));
+  PostMessageA(GadgetHandle(EditAreaOf(3)), WM_SYSKEYDOWN, VK_APPS, 0);
+  bool menuKey = false;
+  while (std::int32_t kind = NextEvent(0)) menuKey |= kind == KeyboardMenuEvent;
+  EXPECT_TRUE(menuKey);
+}
+
+// How many bytes a rich edit counts for its text in the ANSI code page is not documented: one that
+// counts in a single-byte system page, a byte a character (an emoji or a CJK one a "?"), cuts nothing.
+LRESULT CALLBACK CountInSystemPage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto* query = reinterpret_cast<const GETTEXTLENGTHEX*>(wParam);
+  if (message == EM_GETTEXTLENGTHEX && query->codepage == CP_ACP) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(edit, &text[0], static_cast<int>(text.size()))));
+    return std::count_if(text.begin(), text.end(), [](wchar_t unit) { return !IS_LOW_SURROGATE(unit); });
+  }
+  return CallWindowProcW(reinterpret_cast<WNDPROC>(GetPropA(edit, "previous")), edit, message, wParam, lParam);
+}
+
+// A copy of a font of the system under a face name in another script, for this process alone.
+bool AddFontNamed(const std::wstring& face) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  std::string font(GetFontData(dc, 0, 0, nullptr, 0), '\0');
+  const bool read = GetFontData(dc, 0, 0, &font[0], static_cast<DWORD>(font.size())) == font.size();
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  auto put = [](std::string& to, std::size_t at, std::uint32_t value, int bytes) {
+    while (bytes--) to[at + bytes] = static_cast<char>(value), value >>= 8;
+  };
+  // A name table of its family, style and full names, for Windows, in UTF-16 big-endian.
+  const std::wstring names[] = {face, L"Regular", face};
+  std::string table(6, '\0'), strings;
+  put(table, 2, 3, 2), put(table, 4, 6 + 12 * 3, 2);
+  for (std::uint32_t at = 0; at < 3; ++at) {
+    for (std::uint32_t value : {3u, 1u, 0x409u, at ? at * 2 : 1, 2u * static_cast<std::uint32_t>(names[at].size()),
+                                static_cast<std::uint32_t>(strings.size())}) {
+      table.append(2, '\0'), put(table, table.size() - 2, value, 2);
+    }
+    for (wchar_t unit : names[at]) strings.append(2, '\0'), put(strings, strings.size() - 2, unit, 2);
+  }
+  table += strings;
+  // Appended, and the table directory's entry pointed at it.
+  font.resize((font.size() + 3) & ~std::size_t{3});
+  for (std::size_t entry = 12; read && entry < 12 + 16 * std::size_t(std::uint8_t(font[5])); entry += 16) {
+    if (font.compare(entry, 4, "name") == 0) put(font, entry + 8, font.size(), 4), put(font, entry + 12, table.size(), 4);
+  }
+  WriteBytes("Renamed.ttf", font + table);
+  return read && AddFontResourceExA("Renamed.ttf", FR_PRIVATE, nullptr) == 1;
+}
+
+// Every script is kept whole: ten thousand characters of emoji and CJK through "Save note" and a
+// restart, a face named in another script made and chosen in the font dialog.
+TEST_F(NoteWindows, TextAndFontNamesInEveryScriptAreStoredWholeAndComeBack) {
+  ASSERT_EQ(GetACP(), static_cast<UINT>(CP_UTF8));
+  const std::string face = "\xE6\x96\x87\xE5\xAD\x97 Sans";  // 文字 Sans
+  ASSERT_TRUE(AddFontNamed(L"\u6587\u5B57 Sans"));
+  for (ObjectNumber note : LiveNotes()) RemoveLiveNote(note), RemoveWindow(note);
+  WriteBytes("Settings.ini", CrLfLines({"[Scripts]", "Size = 258", "Font = " + face}));
+  LoadNotes();
+  std::string text = "中文 📌 ✓ é";
+  for (int line = 1; line < 1000; ++line) text += "\r\n中文 📌 ✓ é";
+  HWND edit = GadgetHandle(EditAreaOf(1));
+  SetPropA(edit, "previous", reinterpret_cast<HANDLE>(SetWindowLongPtrW(edit, GWLP_WNDPROC,
+                                                                        reinterpret_cast<LONG_PTR>(CountInSystemPage))));
+  PutGadgetText(EditAreaOf(1), text.c_str());
+  RunMenuCommand(SaveNoteItem, 1);
+  std::thread answer([&] {
+    EXPECT_EQ(AnswerFont(WaitForWindow(GetCurrentProcessId(), "#32770"), L"Regular", L"12", L"\u6587\u5B57 Sans"), face);
+  });
+  RunMenuCommand(TextFontItem, 1);
+  answer.join();
+  RemoveLiveNote(1), RemoveWindow(1);
+  LoadNotes();
+  const std::string shown = TextOf(GadgetHandle(EditAreaOf(1)));
+  EXPECT_TRUE(shown == text) << shown.size() << " bytes shown of " << text.size();
+  EXPECT_NE(Stored().find("\r\nFont = " + face + "\r\n"), std::string::npos) << Stored().substr(0, 80);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, givenFont[GadgetHandle(EditAreaOf(1))]);
+  wchar_t made[LF_FACESIZE] = L"";
+  GetTextFaceW(dc, LF_FACESIZE, made);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  EXPECT_EQ(std::wstring(made), L"\u6587\u5B57 Sans");
+}
+
+// The shell's fields hold UTF-16 units: a text longer is cut before a character that would not fit
+// whole, never inside it (half a surrogate pair shows as a replacement mark).
+TEST(Tray, ATextLongerThanItsFieldIsCutAtACharactersBoundary) {
+  const struct { const char* text; std::size_t room; const wchar_t* field; } cases[] = {
+      {"Tackpad", 8, L"Tackpad"},
+      {"Tackpad", 5, L"Tack"},
+      {"ab\xF0\x9F\x93\x8C", 4, L"ab"},                       // the emoji would need two units
+      {"ab\xF0\x9F\x93\x8C", 5, L"ab\U0001F4CC"},
+      {"\xE4\xB8\xAD\xE6\x96\x87\xE5\xAD\x97", 3, L"\u4E2D\u6587"},  // three bytes each, one unit
+  };
+  for (const auto& c : cases) {
+    wchar_t field[8];
+    CopyTrayText(field, c.room, c.text);
+    EXPECT_EQ(std::wstring(field), c.field) << c.text << " in " << c.room;
+  }
 }
 
 // A running older copy names the object so too: the name must never change.

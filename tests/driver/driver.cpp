@@ -171,7 +171,7 @@ bool AnswerColour(HWND dialog, COLORREF colour) {
   return CloseDialog(dialog, IDOK);
 }
 
-std::string AnswerFont(HWND dialog, const wchar_t* style, const wchar_t* size) {
+std::string AnswerFont(HWND dialog, const wchar_t* style, const wchar_t* size, const wchar_t* named) {
   const int faces = cmb1, styles = cmb2, sizes = cmb3, underlineBox = chx2;
   std::wstring face(LF_FACESIZE, L'\0');
   DWORD_PTR length = 0;
@@ -181,6 +181,7 @@ std::string AnswerFont(HWND dialog, const wchar_t* style, const wchar_t* size) {
            static_cast<LRESULT>(length) > 0 && length < LF_FACESIZE;
   });
   face.resize(length < LF_FACESIZE ? length : 0);
+  if (named) face = named;
   Choose(dialog, faces, face.c_str());
   Choose(dialog, styles, style);
   Choose(dialog, sizes, size);
@@ -188,7 +189,10 @@ std::string AnswerFont(HWND dialog, const wchar_t* style, const wchar_t* size) {
   Send(box, BM_SETCHECK, BST_CHECKED, 0);
   Send(dialog, WM_COMMAND, MAKEWPARAM(underlineBox, BN_CLICKED), reinterpret_cast<LPARAM>(box));
   if (!CloseDialog(dialog, IDOK)) return "";
-  return std::string(face.begin(), face.end());
+  std::string text(face.size() * 3, '\0');
+  text.resize(WideCharToMultiByte(CP_UTF8, 0, face.data(), static_cast<int>(face.size()), &text[0],
+                                  static_cast<int>(text.size()), nullptr, nullptr));
+  return text;
 }
 
 bool CloseDialog(HWND dialog, int button) {

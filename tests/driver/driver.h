@@ -39,8 +39,9 @@ void PressKey(HWND control, WPARAM key);
 // The title requester: `title` typed and Enter, or Escape when null.
 bool AnswerTitle(HWND requester, const char* title);
 bool AnswerColour(HWND dialog, COLORREF colour);
-// The first face listed, a style and a size by their labels, underlined; returns the face ("" on failure).
-std::string AnswerFont(HWND dialog, const wchar_t* style, const wchar_t* size);
+// The face named (else the first listed), a style and a size by their labels, underlined; returns the
+// face in UTF-8 ("" on failure).
+std::string AnswerFont(HWND dialog, const wchar_t* style, const wchar_t* size, const wchar_t* face = nullptr);
 bool CloseDialog(HWND dialog, int button);
 
 // On a bare X server a window left to the window manager takes seconds to hide or go.
