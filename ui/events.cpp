@@ -104,10 +104,15 @@ BOOL CALLBACK CollectTabStop(HWND child, LPARAM into) {
   return TRUE;
 }
 
+std::vector<HWND> TabStops(HWND window) {
+  std::vector<HWND> stops;
+  if (window) EnumChildWindows(window, CollectTabStop, reinterpret_cast<LPARAM>(&stops));
+  return stops;
+}
+
 void MoveFocus(bool backward) {
   HWND active = GetActiveWindow();
-  std::vector<HWND> candidates;
-  if (active) EnumChildWindows(active, CollectTabStop, reinterpret_cast<LPARAM>(&candidates));
+  const std::vector<HWND> candidates = TabStops(active);
   if (candidates.empty()) return;
   HWND focus = GetFocus();
   auto start = focus && IsChild(active, focus) ? std::find(candidates.begin(), candidates.end(), focus)
@@ -117,12 +122,6 @@ void MoveFocus(bool backward) {
   } else {
     SetFocus(start == candidates.end() || start + 1 == candidates.end() ? candidates.front() : *(start + 1));
   }
-}
-
-HWND FirstTabStop(HWND window) {
-  std::vector<HWND> candidates;
-  EnumChildWindows(window, CollectTabStop, reinterpret_cast<LPARAM>(&candidates));
-  return candidates.empty() ? nullptr : candidates.front();
 }
 
 void TranslateCommand(HWND handle, WPARAM wParam, LPARAM lParam) {
@@ -373,9 +372,9 @@ void KeepFocusAcrossActivation(HWND window, WPARAM activation, HWND* kept) {
     return;
   }
   if (HIWORD(activation)) return;  // minimized
-  HWND focus = *kept && IsChild(window, *kept) && IsWindowVisible(*kept) && IsWindowEnabled(*kept) ? *kept
-                                                                                                  : FirstTabStop(window);
-  SetFocus(focus ? focus : window);
+  const bool keptStands = *kept && IsChild(window, *kept) && IsWindowVisible(*kept) && IsWindowEnabled(*kept);
+  const std::vector<HWND> stops = keptStands ? std::vector<HWND>() : TabStops(window);
+  SetFocus(keptStands ? *kept : stops.empty() ? window : stops.front());
 }
 
 void SetSessionEndHandler(void (*handler)()) { sessionEndHandler = handler; }
