@@ -27,12 +27,6 @@ std::string cycleGroup;
 void (*refusalHandler)();
 FileFailure heldFor = FileFailure::None, lastFailure = FileFailure::None;
 
-// While the stores are held a cycle reads nothing: it starts from an empty document.
-void OpenUnlessHeld() {
-  if (heldFor == FileFailure::None) OpenSettings(SettingsFile);
-  else OpenSettingsFrom(SettingsFile, {"", "", 0});
-}
-
 void Apply(const Write& write) {
   if (write.IsRemoval()) return RemoveGroup(write.group.c_str());
   SelectGroup(write.group.c_str());
@@ -78,7 +72,7 @@ bool OpenAsLastSeen() {
                                     static_cast<std::uint32_t>(image->size() - from)});
     return true;
   }
-  OpenUnlessHeld();
+  OpenSettings(SettingsFile);
   for (std::int32_t number : LiveNotes()) {
     const LiveNote& note = *FindLiveNote(number);
     SelectGroup(note.title.c_str());
@@ -99,7 +93,8 @@ void OpenTheFile() {
               ProbeFileSize(SettingsFile) == -1;
   if (rewriting) FinishInterruptedReplace(SettingsFile);
   if (rewriting && ProbeFileSize(SettingsFile) == -1) OpenAsLastSeen();
-  else OpenUnlessHeld();
+  else if (heldFor != FileFailure::None) OpenSettingsFrom(SettingsFile, {"", "", 0});  // held: reads nothing
+  else OpenSettings(SettingsFile);
 }
 
 void OpenWithWaitingWrites() {

@@ -52,9 +52,6 @@ namespace {
 
 bool heldIsFailure;  // the balloon held tells of a failure a later success makes untrue
 
-// What the notification area shows of a tip and of a balloon's text, in characters.
-constexpr std::size_t TipRoom = 127, BalloonTextRoom = 255;
-
 // Cut from its middle, so that where it starts and the file's name both show.
 std::string ShortenedPath(const std::string& path, std::size_t most) {
   const std::wstring wide = Widened(path.c_str());
@@ -129,8 +126,8 @@ void TellFileWrittenAgain() {
 
 void TellRecoveryFile(const std::string& path) {
   const std::string tipStart = "Tackpad: unsaved notes were kept in ", textStart = "Unsaved notes were kept in ";
-  tip = tipStart + ShortenedPath(path, TipRoom - tipStart.size());
-  Tell("Tackpad kept unsaved notes", textStart + ShortenedPath(path, BalloonTextRoom - textStart.size()));
+  tip = tipStart + ShortenedPath(path, TipRoom - 1 - tipStart.size());
+  Tell("Tackpad kept unsaved notes", textStart + ShortenedPath(path, BalloonTextRoom - 1 - textStart.size()));
 }
 
 void TellChangesLost(const std::string& notes) {

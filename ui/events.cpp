@@ -335,11 +335,11 @@ std::int32_t NextEvent(std::int32_t timeoutMs) {
   MSG message;
   if (!TakeMessage(&message, timeoutMs)) return 0;
   Dispatch(&message);
-  if (message.message == WM_LBUTTONDOWN || message.message == WM_RBUTTONDOWN) NotePress(message.hwnd);
   if (std::int32_t kind = eventState.pendingKind) {
     eventState.pendingKind = 0;
     return kind;
   }
+  if (message.message == WM_LBUTTONDOWN || message.message == WM_RBUTTONDOWN) NotePress(message.hwnd);
   return static_cast<std::int32_t>(message.message);
 }
 

@@ -5,6 +5,10 @@
 #include "events.h"
 #include "wide_text.h"
 
+static_assert(sizeof(NOTIFYICONDATAW::szTip) == TipRoom * sizeof(wchar_t) &&
+                  sizeof(NOTIFYICONDATAW::szInfoTitle) == BalloonTitleRoom * sizeof(wchar_t) &&
+                  sizeof(NOTIFYICONDATAW::szInfo) == BalloonTextRoom * sizeof(wchar_t),
+              "the shell's fields");
 #ifndef _WIN64
 static_assert(NOTIFYICONDATAW_V2_SIZE == 936, "the record with balloons has 936 bytes");
 #endif

@@ -11,6 +11,9 @@ void StartTray();
 void EndTray();
 // Non-zero on success (with AnyNumber: the name of the icon), 0 when refused.
 std::intptr_t TrayIconAdd(ObjectNumber number, HWND window, HICON icon);
+// What the shell's fields hold, in UTF-16 units with the terminator: a tip, a balloon's title and text.
+constexpr std::size_t TipRoom = 128, BalloonTitleRoom = 64, BalloonTextRoom = 256;
+
 // The first 127 characters of the text (UTF-16 units); returns the shell's answer.
 int TrayIconSetTip(ObjectNumber number, const char* text);
 // A balloon from the icon: 63 characters of title, 255 of text, `icon` one of the NIIF_ values.

@@ -100,9 +100,9 @@ void PassActivation(HWND leaving) {
   for (bool ours : {true, false}) {
     for (HWND window = top; window; window = GetWindow(window, GW_HWNDNEXT)) {
       DWORD process = 0;
-      GetWindowThreadProcessId(window, &process);
-      const bool layer = RecordOfWindow(window) != nullptr;
-      if ((ours ? layer : process != GetCurrentProcessId()) && TakesActivation(window, leaving)) {
+      const bool candidate = ours ? RecordOfWindow(window) != nullptr
+                                  : GetWindowThreadProcessId(window, &process) && process != GetCurrentProcessId();
+      if (candidate && TakesActivation(window, leaving)) {
         SetForegroundWindow(window);
         return;
       }

@@ -31,6 +31,13 @@ void Choose(HWND dialog, int id, const wchar_t* label) {
   Send(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
 }
 
+std::string Narrow(const std::wstring& text, UINT page) {
+  std::string out(text.size() * 3, '\0');
+  out.resize(WideCharToMultiByte(page, 0, text.data(), static_cast<int>(text.size()), &out[0],
+                                 static_cast<int>(out.size()), nullptr, nullptr));
+  return out;
+}
+
 }  // namespace
 
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
@@ -128,9 +135,8 @@ std::string TextOf(HWND window, UINT page) {
   if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length)) return "";
   std::wstring text(length + 1, L'\0');
   SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(&text[0]), SMTO_NORMAL, 5000, &got);
-  std::string out(length * 3, '\0');
-  out.resize(WideCharToMultiByte(page, 0, text.data(), std::min(got, length), &out[0], out.size(), nullptr, nullptr));
-  return out;
+  text.resize(std::min(got, length));
+  return Narrow(text, page);
 }
 
 void PostCommand(HWND window, int item) { PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(item), 0); }
@@ -188,11 +194,7 @@ std::string AnswerFont(HWND dialog, const wchar_t* style, const wchar_t* size, c
   HWND box = GetDlgItem(dialog, underlineBox);
   Send(box, BM_SETCHECK, BST_CHECKED, 0);
   Send(dialog, WM_COMMAND, MAKEWPARAM(underlineBox, BN_CLICKED), reinterpret_cast<LPARAM>(box));
-  if (!CloseDialog(dialog, IDOK)) return "";
-  std::string text(face.size() * 3, '\0');
-  text.resize(WideCharToMultiByte(CP_UTF8, 0, face.data(), static_cast<int>(face.size()), &text[0],
-                                  static_cast<int>(text.size()), nullptr, nullptr));
-  return text;
+  return CloseDialog(dialog, IDOK) ? Narrow(face, CP_UTF8) : "";
 }
 
 bool CloseDialog(HWND dialog, int button) {
