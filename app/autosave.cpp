@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "events.h"
+#include "live_notes.h"
 #include "persistence.h"
 #include "store_cycle.h"
 
@@ -22,7 +23,9 @@ void CALLBACK StoreAtPause(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 // Each change puts the store off by a pause, but never beyond the longest wait since the first.
-void TextChanged() {
+// The list of notes shows the change at once.
+void TextChanged(ObjectNumber window) {
+  TellLiveNoteChanged(static_cast<std::int32_t>(window));
   DWORD now = GetTickCount();
   if (!storeDue) firstChange = now;
   storeDue = true;

@@ -10,8 +10,11 @@
 #include "fonts.h"
 #include "gadgets.h"
 #include "input_requester.h"
+#include "loading.h"
+#include "live_notes.h"
 #include "menus.h"
 #include "note.h"
+#include "note_bin.h"
 #include "note_rules.h"
 #include "note_text.h"
 #include "persistence.h"
@@ -97,7 +100,10 @@ void DeleteNote(ObjectNumber note) {
 
 // Every window first, then the file once: one rewrite however many notes there are.
 void SetAllHidden(std::int32_t hidden) {
-  for (ObjectNumber note : LiveNotes()) SetWindowHidden(note, hidden);
+  for (ObjectNumber note : LiveNotes()) {
+    SetWindowHidden(note, hidden);
+    TellLiveNoteChanged(static_cast<std::int32_t>(note));
+  }
   StoreHiddenForAll(hidden);
 }
 
@@ -105,6 +111,7 @@ void RunNoteCommand(std::int32_t item, ObjectNumber note) {
   switch (item) {
     case HideNoteItem:
       SetWindowHidden(note, 1);
+      TellLiveNoteChanged(static_cast<std::int32_t>(note));
       StoreHidden(note, 1);
       break;
     case RollUpItem: RollUp(note); break;
@@ -126,22 +133,95 @@ void RunNoteCommand(std::int32_t item, ObjectNumber note) {
   }
 }
 
+// `wanted`, or where a note of the file or a live one has it, a free title made from it. A title
+// already in use would make two notes share one group: where the file's names could not all be
+// had, why (the title is then free of those known).
+FileFailure FreeTitleFrom(const std::string& wanted, std::string& free) {
+  std::vector<std::string> taken;
+  const FileFailure unknown = StoredGroupNames(taken);
+  std::vector<std::string> live = LiveNoteTitles();
+  taken.insert(taken.end(), live.begin(), live.end());
+  free = FreeNoteTitle(wanted, taken);
+  return unknown;
+}
+
+void TellNotRestored(const std::string& title, const std::string& why) {
+  const std::string note = title.empty() ? "this note" : "the note \"" + title + "\"";
+  const std::string text = "Tackpad could not restore " + note + ": " + why + ".\n\nIt stays in \"" + BinFile + "\".";
+  ShowMessage("Tackpad", text.c_str(), MB_ICONWARNING);
+}
+
+// The group as the bin holds it, under `title`, shown: the keys of the note it held, "Hidden" 0.
+bool StoreRestoredGroup(const BinNote& kept, const std::string& title) {
+  BeginStore();
+  CycleSelectGroup(title);
+  const bool retitled = title != kept.title;
+  for (int key = 0; key < NoteKeyCount; ++key) {  // in the group's own order
+    if (key == HiddenKey) CycleWriteKey(HiddenKey, 0);
+    else if (key == TitleKey && retitled) CycleWriteKey(TitleKey, title);
+    else if (kept.present[key]) CycleWriteKey(NoteKey(key), kept.values[key]);
+  }
+  return EndStore();
+}
+
+// Puts the entry's group into the notes file under `title`; else why not.
+std::string RestoreRefusal(const BinEntry& entry, BinNote& kept, std::string& title) {
+  if (!ReadBinNote(entry, kept)) return "there was not enough memory to read it";
+  if (kept.title.empty()) return "its entry names no note";
+  // Restored while the file refuses, the note would wait in memory and stay in the bin as well.
+  if (StoresHeld() || WritesWaiting()) return FailureReason(StoreFailure(), SettingsFile);
+  const FileFailure unknown = FreeTitleFrom(kept.title, title);
+  if (unknown != FileFailure::None) return FailureReason(unknown, SettingsFile);
+  return StoreRestoredGroup(kept, title) ? std::string() : FailureReason(StoreFailure(), SettingsFile);
+}
+
 }  // namespace
 
 void AskForNewNote() {
   std::string answer = RequestText("Title", "Please insert your title note:", "");
   std::string title = CleanNoteTitle(answer.c_str());
   if (title.empty()) return;
-  // A title already in use would make two notes share one group: without every name, no note;
-  // but while the notes wait to load, their load gives a note made meanwhile a free title.
-  std::vector<std::string> taken;
-  const FileFailure unknown = StoredGroupNames(taken);
+  // While the notes wait to load, their load gives a note made meanwhile a free title.
+  std::string free;
+  const FileFailure unknown = FreeTitleFrom(title, free);
   if (unknown != FileFailure::None && !StoresHeld()) return TellNoteNotMade(unknown);
-  std::vector<std::string> live = LiveNoteTitles();
-  taken.insert(taken.end(), live.begin(), live.end());
-  const Note note = NewNoteValues(FreeNoteTitle(title, taken));
+  const Note note = NewNoteValues(free);
   CreateNote(note);
   StoreNewNote(note);
+}
+
+void OpenNote(ObjectNumber note) {
+  if (!IsLiveNote(note)) return;
+  if (!IsWindowVisible(WindowHandle(note))) {
+    SetWindowHidden(note, 0);
+    TellLiveNoteChanged(static_cast<std::int32_t>(note));
+    StoreHidden(note, 0);
+  }
+  SetForegroundWindow(WindowHandle(note));
+  SetFocus(GadgetHandle(EditAreaOf(note)));
+}
+
+ObjectNumber RestoreFromBin(const BinEntry& entry) {
+  BinNote kept;
+  std::string title;
+  const std::string refusal = RestoreRefusal(entry, kept, title);
+  if (!refusal.empty()) {
+    TellNotRestored(kept.title, refusal);
+    return 0;
+  }
+  // Only now that the notes file holds it may the bin let it go: a crash between leaves it in both.
+  const ObjectNumber note = LoadNoteGroup(title);
+  if (note) OpenNote(note);
+  // Lines no note holds (another program's keys, comments) would be in neither file.
+  const FileFailure binFailure = kept.onlyNoteKeys ? TakeOutOfBin(BinFile, entry) : FileFailure::None;
+  if (binFailure != FileFailure::None || !kept.onlyNoteKeys) {
+    const std::string why = kept.onlyNoteKeys ? "Tackpad could not take it out of \"" + std::string(BinFile) +
+                                                    "\": " + FailureReason(binFailure, BinFile)
+                                              : "its entry in \"" + std::string(BinFile) + "\" holds lines no note keeps";
+    const std::string text = "The note \"" + title + "\" is back, but " + why + ".\n\nThe bin still holds it.";
+    ShowMessage("Tackpad", text.c_str(), MB_ICONINFORMATION);
+  }
+  return note;
 }
 
 void ShowNoteMenuAtNote(ObjectNumber note) {

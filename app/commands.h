@@ -1,18 +1,26 @@
 #pragma once
 #include <cstdint>
 
+#include "note_bin.h"
 #include "object_table.h"
 
 // The items of the tray menu, as they come back in menu events.
 enum TrayMenuItem : std::int32_t {
-  NewNoteItem = 100, ShowAllItem = 200, HideAllItem = 300, AboutItem = 400, ExitItem = 500
+  NewNoteItem = 100, ShowAllItem = 200, HideAllItem = 300, AllNotesItem = 350, AboutItem = 400, ExitItem = 500
 };
 
-// Runs the command of a menu item chosen for `window`. False when the program is to end.
+// Runs the command of a menu item chosen for `window` ("All Notes..." is the main loop's). False
+// when the program is to end.
 bool RunMenuCommand(std::int32_t item, ObjectNumber window);
 // Asks for a title and creates a note under it, unless the answer leaves no title.
 void AskForNewNote();
 // The note's menu below its title strip, for the keyboard.
 void ShowNoteMenuAtNote(ObjectNumber note);
+// The note shown if hidden (stored as shown), brought to the front with the caret in its text.
+void OpenNote(ObjectNumber note);
+// The bin's entry put back into the notes file (under a free title where its own is taken) and
+// shown, then taken out of the bin; the note's number, or 0 where it could not be (the person is
+// told, and nothing stored is lost).
+ObjectNumber RestoreFromBin(const BinEntry& entry);
 // A second start on the same file: "Show All Notes", then the notes raised, the last one active.
 void BringNotesForward();

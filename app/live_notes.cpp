@@ -29,6 +29,8 @@ void ForEachOfGroup(const std::string& group, Change change) {
   for (auto at = from; at != to; ++at) change(table.at(at->second));
 }
 
+void (*liveNotesWatcher)(std::int32_t number);
+
 }  // namespace
 
 std::int32_t TakeNoteNumber() { return NoteCounter = NextNoteNumber(NoteCounter); }
@@ -55,6 +57,7 @@ LiveNote* FindLiveNote(std::int32_t number) {
 LiveNote& AddLiveNote(std::int32_t number, const std::string& title) {
   RemoveLiveNote(number);
   byGroup.emplace(title, number);
+  TellLiveNoteChanged(number);
   return table[number] = LiveNote{number, title, {}, 0};
 }
 
@@ -69,6 +72,13 @@ void RemoveLiveNote(std::int32_t number) {
     }
   }
   table.erase(number);
+  TellLiveNoteChanged(number);
+}
+
+void SetLiveNotesWatcher(void (*watcher)(std::int32_t number)) { liveNotesWatcher = watcher; }
+
+void TellLiveNoteChanged(std::int32_t number) {
+  if (liveNotesWatcher) liveNotesWatcher(number);
 }
 
 void RenameLiveNote(std::int32_t number, const std::string& title) {

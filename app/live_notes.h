@@ -39,6 +39,10 @@ LiveNote& AddLiveNote(std::int32_t number, const std::string& title);
 void RemoveLiveNote(std::int32_t number);
 // The note of that number goes to the group named `title`, keeping what it knows.
 void RenameLiveNote(std::int32_t number, const std::string& title);
+// Whoever lists the notes follows them: the watcher runs for a note added, removed or renamed
+// here, and for one whose text or shown state changed where its callers tell it.
+void SetLiveNotesWatcher(void (*watcher)(std::int32_t number));
+void TellLiveNoteChanged(std::int32_t number);
 // The file took `value` under `key` in the group named `group` (ASCII case aside), or refused it:
 // every note of that group has it stored, or changed here.
 void NoteKeyStored(const std::string& group, NoteKey key, const std::string& value);

@@ -58,6 +58,23 @@ struct StoredNote {
   std::string stored[NoteKeyCount];
 };
 
+// The selected group: false where it could not be read as stored.
+bool ReadStoredNote(const std::string& name, StoredNote& read) {
+  if (!ReadNote(name, read.note)) return false;
+  for (int key = 0; key < NoteKeyCount; ++key) read.stored[key] = ReadKeyString(KeyName(NoteKey(key)), "");
+  return !SettingsReadFailed();
+}
+
+// Its window under the next number, its record knowing what the file holds; 0 without a window.
+ObjectNumber BuildStoredNote(const StoredNote& read) {
+  const ObjectNumber number = TakeNoteNumber();
+  LiveNote* record = BuildNoteWindow(read.note, number, false);
+  if (record) std::copy(std::begin(read.stored), std::end(read.stored), std::begin(record->stored));
+  ApplyStoredStates(read.note, number);
+  BringNoteIntoReach(number);
+  return record ? number : 0;
+}
+
 // Every note of the open document, and every group's name. A note not read whole is left out:
 // built from defaults, its commands would overwrite it.
 void ReadEveryNote(std::vector<StoredNote>& notes, std::vector<std::string>& names) {
@@ -69,9 +86,7 @@ void ReadEveryNote(std::vector<StoredNote>& notes, std::vector<std::string>& nam
     names.push_back(name);
     SelectGroup(name.c_str());
     StoredNote read;
-    if (!ReadNote(name, read.note)) continue;
-    for (int key = 0; key < NoteKeyCount; ++key) read.stored[key] = ReadKeyString(KeyName(NoteKey(key)), "");
-    notes.push_back(std::move(read));
+    if (ReadStoredNote(name, read)) notes.push_back(std::move(read));
   }
 }
 
@@ -107,12 +122,7 @@ void FreeTitlesTakenMeanwhile(const std::vector<std::string>& stored) {
 // One window every tenth of a second, numbered on from the last number handed out.
 void BuildStoredNotes(const std::vector<StoredNote>& notes) {
   for (const StoredNote& read : notes) {
-    const ObjectNumber number = TakeNoteNumber();
-    if (LiveNote* record = BuildNoteWindow(read.note, number, false)) {
-      std::copy(std::begin(read.stored), std::end(read.stored), std::begin(record->stored));
-    }
-    ApplyStoredStates(read.note, number);
-    BringNoteIntoReach(number);
+    BuildStoredNote(read);
     PauseFor(100);
   }
   // The number after the last loaded note is passed over, as it always was: a new note after two
@@ -135,6 +145,14 @@ void CALLBACK RetryLoad(HWND owner, UINT, UINT_PTR, DWORD) {
 }
 
 }  // namespace
+
+ObjectNumber LoadNoteGroup(const std::string& title) {
+  OpenSettings(SettingsFile);
+  StoredNote read;
+  const bool whole = SettingsIncomplete() == FileFailure::None && SelectGroup(title.c_str()) && ReadStoredNote(title, read);
+  CloseSettings();
+  return whole ? BuildStoredNote(read) : 0;
+}
 
 bool LoadNotes() {
   CountNotesFromOne();

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "all_notes.h"
 #include "autosave.h"
 #include "commands.h"
 #include "display_scale.h"
@@ -68,7 +69,7 @@ void ShowTrayIcon() {
   }
 }
 
-// Runs until "Exit" or until any window of the program is asked to close.
+// Runs until "Exit" or until any window of the program is asked to close ("All Notes" closes alone).
 void MainLoop() {
   for (;;) {
     std::int32_t kind = WaitEvent();
@@ -90,7 +91,8 @@ void MainLoop() {
         if (IsLiveNote(window)) ShowMenuAtCursor(window, WindowHandle(window));
         break;
       case MenuEvent:
-        if (!RunMenuCommand(item, window)) return;
+        if (item == AllNotesItem) OpenAllNotes();
+        else if (!RunMenuCommand(item, window)) return;
         break;
       case KeyboardMenuEvent:
         if (IsLiveNote(window)) ShowNoteMenuAtNote(window);
@@ -105,6 +107,9 @@ void MainLoop() {
         break;
       case BringNotesEvent:
         BringNotesForward();
+        break;
+      case RequestEvent:
+        RunAllNotesRequests();
         break;
       case CloseEvent:
         return;
@@ -163,6 +168,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   SetEndRequestHandler(EndAtRequest);
   StartAutosave(WindowHandle(OwnerWindow));
   FinishInterruptedReplace(SettingsFile);  // before anything looks for the file
+  FinishInterruptedReplace(BinFile);
   TellOfRecoveryFile();
   if (ProbeFileSize(SettingsFile) != -1) LoadNotes();
   for (;;) {

@@ -2,7 +2,10 @@
 #include <cstdint>
 
 // Fixed numbers and measures of a note, and how note numbers are handed out.
+// The program's own windows and controls take numbers from a range no note ever takes.
+constexpr std::int32_t ReservedFirst = 1000, ReservedLast = 1019;
 constexpr std::int32_t OwnerWindow = 1000;
+constexpr std::int32_t AllNotesWindow = 1001;  // its controls take the numbers after it
 constexpr std::int32_t TrayMenu = 0;
 constexpr std::int32_t TrayIcon = 1;
 
@@ -18,8 +21,10 @@ constexpr std::int32_t TranslucentAlpha = 144;
 // Pixels of a title strip that must lie on a work area for a person to drag the note.
 constexpr std::int32_t ReachableGrip = 16;
 
-// Note numbers step by two (a note's fonts take its number and the next); the owner window's
-// number is passed over, since a window opened under a number in use replaces the one that had it.
+// Note numbers step by two (a note's fonts take its number and the next). A note's objects take
+// its number, the one before and the two after; the reserved range is passed over whole, the
+// step's parity kept, since an object made under a number in use replaces the one that had it.
 constexpr std::int32_t NextNoteNumber(std::int32_t number) {
-  return number + 2 == OwnerWindow ? number + 4 : number + 2;
+  const std::int32_t next = number + 2;
+  return next + 2 >= ReservedFirst && next - 1 <= ReservedLast ? next + ((ReservedLast + 3 - next) & ~1) : next;
 }

@@ -25,6 +25,7 @@ void BuildTrayMenu() {
   AddMenuSeparator();
   AddMenuItem(ShowAllItem, "Show All Notes");
   AddMenuItem(HideAllItem, "Hide All Notes");
+  AddMenuItem(AllNotesItem, "All Notes...");
   AddMenuSeparator();
   AddMenuItem(AboutItem, "About...");
   AddMenuSeparator();

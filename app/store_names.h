@@ -2,7 +2,7 @@
 // The names stored files are known by; every file written so far relies on them.
 
 constexpr char SettingsFile[] = "Settings.ini";
-// Where "Delete note" keeps each group it removes, appended; never read by Tackpad.
+// Where "Delete note" keeps each group it removes, appended; read and shortened only by a restore.
 constexpr char BinFile[] = "Deleted notes.ini";
 
 // The keys of a note's group, the first fourteen in the order a new note writes them.

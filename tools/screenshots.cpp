@@ -1,6 +1,6 @@
 // The README's pictures, taken by hand under Wine (see the README): four notes in their colours,
 // two of them at a display scale of 200 %, one note's menu open, the title requester and About box in the system's visual style, and a
-// note in several scripts. Drives the real Tackpad.exe with the end-to-end tests' fixture.
+// note in several scripts, the "All Notes" window. Drives the real Tackpad.exe with the end-to-end tests' fixture.
 #include <tuple>
 
 #include "fixture.h"
@@ -75,6 +75,23 @@ TEST_F(Program, DialogScreenshots) {
   ASSERT_TRUE(about && WaitUntil([&] { return IsWindowVisible(about); }));
   ASSERT_TRUE(Shoot(about, "about.png"));
   ASSERT_TRUE(CloseDialog(about, IDOK));
+}
+
+// "All Notes" over the four notes, one of them hidden, a search typed, and a note in the bin.
+TEST_F(Program, AllNotesScreenshot) {
+  std::vector<std::string> today = GroupLines("Today", 700, 90, 128, "Water the plants", 0xFFFFFF, 0x5050C0, 1, 1, 0, 0);
+  ASSERT_NO_FATAL_FAILURE(Launch(NotesFile({Shopping, CallBack, today,
+                                            GroupLines("Old list", 200, 300, 128, "Coffee filters", 0, 8252912, 0, 0, 0, 0)})
+                                     .c_str(), 7));
+  const std::string before = File();
+  PostCommand(Note(7), DeleteNoteItem);
+  Changed(before);
+  PostCommand(app.owner, AllNotesItem);
+  HWND frame = Dialog("WindowClass_1001");
+  ASSERT_TRUE(frame && WaitUntil([&] { return IsWindowVisible(frame); }));
+  TypeText(ChildOf(frame, "Edit"), "co");
+  ASSERT_TRUE(WaitUntil([&] { return TextOf(ChildOf(frame, "Edit")) == "co"; }));
+  ASSERT_TRUE(Shoot(frame, "all-notes.png"));
 }
 
 // Each note in a face that holds its characters: free fonts from fonts-wqy-microhei and

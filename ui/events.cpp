@@ -32,7 +32,7 @@ EventState eventState;
 UINT taskbarCreatedMessage;
 void (*sessionEndHandler)();
 void (*endRequestHandler)();
-void (*textChangeHandler)();
+void (*textChangeHandler)(ObjectNumber);
 void (*scaleChangeHandler)(ObjectNumber);
 
 // Repeats of the newest deferred event are dropped; anything between two keeps both.
@@ -128,7 +128,7 @@ void TranslateCommand(HWND handle, WPARAM wParam, LPARAM lParam) {
   auto control = reinterpret_cast<HWND>(lParam);
   if (GadgetMessageHook(control, handle, WM_COMMAND, wParam, lParam) != NotHandled) return;
   if (control) {
-    if (HIWORD(wParam) == EN_CHANGE && textChangeHandler) textChangeHandler();
+    if (HIWORD(wParam) == EN_CHANGE && textChangeHandler) textChangeHandler(WindowNumberOf(handle));
     eventState.pendingKind = GadgetEvent;
     eventState.subtype = HIWORD(wParam);
     eventState.item = GetWindowLongPtrA(control, GWLP_ID);
@@ -354,6 +354,8 @@ LRESULT CALLBACK LayerWindowProcedure(HWND handle, UINT message, WPARAM wParam, 
   return result == NotHandled ? DefWindowProcA(handle, message, wParam, lParam) : result;
 }
 
+void QueueRequestEvent(HWND handle) { EnqueueAndWake(RequestEvent, handle); }
+
 void DrainMessages() {
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -378,7 +380,7 @@ void KeepFocusAcrossActivation(HWND window, WPARAM activation, HWND* kept) {
 }
 
 void SetSessionEndHandler(void (*handler)()) { sessionEndHandler = handler; }
-void SetTextChangeHandler(void (*handler)()) { textChangeHandler = handler; }
+void SetTextChangeHandler(void (*handler)(ObjectNumber)) { textChangeHandler = handler; }
 void SetEndRequestHandler(void (*handler)()) { endRequestHandler = handler; }
 void SetScaleChangeHandler(void (*handler)(ObjectNumber)) { scaleChangeHandler = handler; }
 

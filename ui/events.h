@@ -18,7 +18,8 @@ enum : std::int32_t {
   TaskbarRestartEvent = 13105,  // the shell started anew: every tray icon is gone
   DisplayChangeEvent = 13106,   // monitors or their work areas changed
   KeyboardMenuEvent = 13107,    // Shift+F10 or the menu key on a window of the layer
-  BringNotesEvent = 13108       // BringNotesMessage came in, in whatever loop
+  BringNotesEvent = 13108,      // BringNotesMessage came in, in whatever loop
+  RequestEvent = 13109          // QueueRequestEvent: a window asked the main loop for work
 };
 enum : std::int32_t { TrayLeftClick = 0, TrayRightClick = 1, TrayLeftDoubleClick = 2, TrayRightDoubleClick = 3 };
 
@@ -45,6 +46,9 @@ std::int32_t LastSubtype();
 LRESULT CALLBACK LayerWindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
 // Dispatches whatever waits in the queue; the events it would make are dropped.
 void DrainMessages();
+// A RequestEvent for the main loop, kept through any loop that dispatches meanwhile (a drain, a
+// menu, a dialog): work asked for in a window procedure then never runs inside another command.
+void QueueRequestEvent(HWND handle);
 
 // Runs inside WM_ENDSESSION as the session ends, so that what must be stored is on disk before
 // Windows is answered; it runs once for each window of the program.
@@ -52,8 +56,8 @@ void SetSessionEndHandler(void (*handler)());
 // Runs when EndRequestMessage comes, in whatever loop takes it; the handler ends the process.
 void SetEndRequestHandler(void (*handler)());
 // Runs whenever a control's text changed, in whatever loop dispatched the change: an edit made
-// from a menu or a dialog counts as much as one typed.
-void SetTextChangeHandler(void (*handler)());
+// from a menu or a dialog counts as much as one typed. It is told the window of the control.
+void SetTextChangeHandler(void (*handler)(ObjectNumber window));
 // Runs when a window of the layer has taken a new scale (moved to another monitor, or the
 // display's scale changed): the window has its new size, its contents are the handler's.
 void SetScaleChangeHandler(void (*handler)(ObjectNumber));

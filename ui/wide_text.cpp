@@ -41,3 +41,18 @@ std::string PathInCodePage(const std::wstring& path) {
   shortForm.resize(length - 1);
   return ExactlyNarrowed(shortForm);
 }
+
+std::wstring FoldedForSearch(const std::wstring& text) {
+  if (text.empty()) return text;
+  const int length = static_cast<int>(text.size());
+  std::wstring composed(static_cast<std::size_t>(NormalizeString(NormalizationC, text.c_str(), length, nullptr, 0)), L'\0');
+  const int made = composed.empty() ? 0 : NormalizeString(NormalizationC, text.c_str(), length, &composed[0],
+                                                          static_cast<int>(composed.size()));
+  if (made > 0) composed.resize(static_cast<std::size_t>(made));
+  else composed = text;  // not normal text (a lone surrogate): cased as it stands
+  const DWORD flags = LCMAP_LOWERCASE | LCMAP_LINGUISTIC_CASING;
+  std::wstring folded(composed.size(), L'\0');
+  const int cased = LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, composed.c_str(), static_cast<int>(composed.size()),
+                                  &folded[0], static_cast<int>(folded.size()), nullptr, nullptr, 0);
+  return cased > 0 ? folded.substr(0, static_cast<std::size_t>(cased)) : composed;
+}

@@ -12,3 +12,8 @@ std::string Narrowed(const wchar_t* text);
 // of its characters (a profile folder named in another script, before UTF-8 was the program's own
 // page), its short form, which is ASCII; empty where there is none.
 std::string PathInCodePage(const std::wstring& path);
+
+// A text as a search compares it: composed characters (NFC) in the user's linguistic lower case,
+// the system's own casing in every script. Done once per text, so a keystroke's search is a plain
+// find over what is kept.
+std::wstring FoldedForSearch(const std::wstring& text);

@@ -5,13 +5,14 @@
 #include <string>
 
 #include "live_notes.h"
+#include "note_search.h"
 #include "note_text.h"
 
 namespace {
 
-TEST(LiveNotes, NumbersAreNeverHandedOutTwiceAndPassOverTheOwnerWindow) {
+TEST(LiveNotes, NumbersAreNeverHandedOutTwiceAndPassOverTheProgramsOwn) {
   const struct { std::int32_t from; bool loading; std::vector<std::int32_t> taken; } cases[] = {
-      {0, false, {2, 4, 6}}, {7, true, {1, 3, 5}}, {996, false, {998, 1002, 1004}}};
+      {0, false, {2, 4, 6}}, {7, true, {1, 3, 5}}, {994, false, {996, 1022, 1024}}, {995, false, {997, 1021, 1023}}};
   for (const auto& c : cases) {
     NoteCounter = c.from;
     if (c.loading) CountNotesFromOne();
@@ -69,5 +70,33 @@ TEST(LiveNotes, TheFileImageIsTheFileAsLastReadWholeOrWritten) {
 }
 
 TEST(LiveNotes, TheTextMarkIsPinnedToItsChecksum) { EXPECT_EQ(EncodeNoteText("C:\\new").mark, "7-BD5E2DCE"); }
+
+}  // namespace
+
+namespace {
+
+std::wstring LowerAscii(const std::wstring& text) {
+  std::wstring out = text;
+  for (wchar_t& c : out) c = c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c;
+  return out;
+}
+
+// The comparison is the system's (tested under Wine); these are the rules around it.
+TEST(Search, BlanksAtEitherEndAreNoPartOfItAndANoteHoldsItInItsTitleOrText) {
+  const struct { const wchar_t *typed, *title, *text; bool holds; } cases[] = {
+      {L"", L"Shop", L"milk", true},          {L" \t\u3000\u00A0\r\n", L"Shop", L"", true},
+      {L"  MILK\t", L"Shop", L"milk", true},  {L"shop", L"Shop", L"", true},
+      {L"milk eggs", L"Shop", L"milk\r\neggs", false}, {L"\r\neggs", L"Shop", L"milk\r\neggs", true},
+      {L"a b", L"xa bx", L"", true},          {L"bread", L"Shop", L"milk", false}};
+  for (const auto& c : cases) {
+    const std::wstring term = SearchTerm(c.typed, LowerAscii);
+    EXPECT_EQ(NoteHoldsTerm(term, LowerAscii(c.title), LowerAscii(c.text)), c.holds) << c.typed[0];
+  }
+  const std::wstring longLine(1 << 20, L'x');
+  const struct { std::wstring text; std::size_t room; std::wstring line; } lines[] = {
+      {L"one\r\ntwo", 200, L"one"}, {L"one\ntwo", 200, L"one"}, {L"a\tb", 200, L"a b"}, {L"", 200, L""},
+      {longLine + L"\r\n", 200, std::wstring(200, L'x')}, {L"ab\xD83D\xDE00", 3, L"ab"}, {L"ab\xD83D\xDE00", 4, L"ab\xD83D\xDE00"}};
+  for (const auto& l : lines) EXPECT_EQ(FirstLineOf(l.text, l.room), l.line) << l.room;
+}
 
 }  // namespace

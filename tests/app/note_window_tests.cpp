@@ -104,8 +104,8 @@ TEST_F(NoteWindows, LoadedNotesHaveTheirMenusWithTheCheckMarksOfTheirStatesAndFo
                                         "Alpha = 1", "Rollup = 1"}));
   LoadNotes();
   EXPECT_EQ(ReadMenu(TrayMenu, OwnerWindow),
-            std::vector<std::string>({"100 New note...", "-", "200 Show All Notes", "300 Hide All Notes", "-",
-                                      "400 About...", "-", "500 Exit"}));
+            std::vector<std::string>({"100 New note...", "-", "200 Show All Notes", "300 Hide All Notes",
+                                      "350 All Notes...", "-", "400 About...", "-", "500 Exit"}));
   EXPECT_EQ(ReadMenu(1, 1), NoteMenu("", "", ""));
   EXPECT_EQ(ReadMenu(3, 3), NoteMenu(" [x]", " [x]", " [x]"));
   for (int item : {RollUpItem, TransparentItem, OnTopItem}) {
@@ -129,12 +129,12 @@ TEST_F(NoteWindows, LoadedNotesHaveTheirMenusWithTheCheckMarksOfTheirStatesAndFo
   EXPECT_EQ(GetObjectType(chosen[0]), static_cast<DWORD>(OBJ_FONT));
 }
 
-TEST_F(NoteWindows, NoteNumbersPassOverTheOwnerWindowAndHideAllChangesEveryWindowBeforeItWritesTheFile) {
-  NoteCounter = 996;
+TEST_F(NoteWindows, NoteNumbersPassOverTheProgramsOwnAndHideAllChangesEveryWindowBeforeItWritesTheFile) {
+  NoteCounter = 994;
   for (const char* title : {"Before", "After"}) CreateNote(NewNoteValues(title));
-  EXPECT_EQ(NoteCounter, 1002);
-  EXPECT_EQ(NoteTitle(998), "Before");
-  EXPECT_EQ(NoteTitle(1002), "After");
+  EXPECT_EQ(NoteCounter, 1022);
+  EXPECT_EQ(NoteTitle(996), "Before");
+  EXPECT_EQ(NoteTitle(1022), "After");
 
   const std::string file = CrLfLines({"[Before]", "Hidden = 0", "[After]", "Hidden = 0", "[Elsewhere]"});
   WriteBytes("Settings.ini", file);
@@ -145,14 +145,14 @@ TEST_F(NoteWindows, NoteNumbersPassOverTheOwnerWindowAndHideAllChangesEveryWindo
   std::string written;
   ASSERT_TRUE(ReadBytes("Settings.ini", written));
   EXPECT_EQ(written, CrLfLines({"[Before]", "Hidden = 1", "[After]", "Hidden = 1", "[Elsewhere]", "Hidden = 1"}));
-  EXPECT_EQ(FindLiveNote(1002)->stored[HiddenKey], "1");  // what the file took, its note knows
+  EXPECT_EQ(FindLiveNote(1022)->stored[HiddenKey], "1");  // what the file took, its note knows
 
   // A live note's title stays taken when its group is gone from the file.
   DeleteFileA("Settings.ini");
   std::thread answer([] { EXPECT_TRUE(AnswerTitle(WaitForWindow(GetCurrentProcessId(), "InputRequester"), "after")); });
   RunMenuCommand(NewNoteItem, OwnerWindow);
   answer.join();
-  EXPECT_EQ(NoteTitle(1004), "after (2)");
+  EXPECT_EQ(NoteTitle(1024), "after (2)");
 }
 
 // A text the program could not fetch (no memory for it) is never stored as an empty one.

@@ -7,12 +7,14 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "daily_copy.h"
 #include "file_io.h"
 #include "local_time.h"
 #include "memory.h"
+#include "note_bin.h"
 #include "settings_internal.h"
 #include "text.h"
 
@@ -442,6 +444,91 @@ TEST_P(Settings, AFileTheStoreCannotOwnOrReadWholeIsNeverReplacedAndTheCloseSays
 }
 
 // A Western ANSI program, and one with UTF-8 as its code page.
+// The bin as "Delete note" writes it, and as crashes, hands and other programs leave it.
+TEST_P(Settings, TheBinsEntriesAreFoundWhereverItIsDamagedAndReadAsTheStoreReadsAPlainFile) {
+  const std::string shop = "; Deleted 2026-12-01 10:00:00\r\n[Shop]\r\nText = milk\\neggs\r\nHidden = 1\r\n\r\n";
+  struct Entry { std::string stamp, title, text; bool onlyNoteKeys; };
+  const struct { const char* name; std::string bin; std::vector<Entry> entries; } cases[] = {
+      {"empty", "", {}}, {"blank lines alone", "\r\n \t\r\n", {}},
+      {"two of one title", shop + "; Deleted 2026-12-02 11:00:00\n[shop]\nText = bread\n",
+       {{"2026-12-01 10:00:00", "Shop", "milk\\neggs", true}, {"2026-12-02 11:00:00", "shop", "bread", true}}},
+      {"cut short", shop + "; Deleted 2026-12-02 11:00:00\r\n[Half]\r\nText = mi",
+       {{"2026-12-01 10:00:00", "Shop", "milk\\neggs", true}, {"2026-12-02 11:00:00", "Half", "mi", true}}},
+      {"cut in its dating line", shop + "; Deleted 2026-1", {{"2026-12-01 10:00:00", "Shop", "milk\\neggs", true},
+                                                            {"2026-1", "", "", true}}},
+      {"a header without keys, an empty title", "; Deleted a\r\n[Bare]\r\n; Deleted b\r\n[]\r\nText = x\r\n",
+       {{"a", "Bare", "", true}, {"b", "", "", true}}},
+      {"bytes that are not text before the first entry", "\x01\xFF\xFE\0\x80\r\n"s + shop,
+       {{"", "", "", false}, {"2026-12-01 10:00:00", "Shop", "milk\\neggs", true}}},
+      {"a dating line inside a value", "; Deleted x\r\n[A]\r\nText = ; Deleted y\r\n", {{"x", "A", "; Deleted y", true}}},
+      {"what no note holds", "; Deleted x\r\n[A]\r\nColour = red\r\n; Deleted y\r\n[B]\r\n; mine\r\n; Deleted z\r\n[C]\r\n[D]\r\n",
+       {{"x", "A", "", false}, {"y", "B", "", false}, {"z", "C", "", false}}}};
+  for (const auto& c : cases) {
+    const std::vector<BinEntry> entries = BinEntries(c.bin);
+    ASSERT_EQ(entries.size(), c.entries.size()) << c.name;
+    std::string joined;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      BinNote note;
+      ASSERT_TRUE(ReadBinNote(entries[i], note)) << c.name;
+      const Entry& want = c.entries[i];
+      EXPECT_EQ(std::make_tuple(entries[i].stamp, note.title, note.values[TextKey], note.onlyNoteKeys),
+                std::make_tuple(want.stamp, want.title, want.text, want.onlyNoteKeys)) << c.name << " " << i;
+      EXPECT_EQ(entries[i].place, entries[0].place + joined.size()) << c.name;
+      joined += entries[i].bytes;
+    }
+    EXPECT_EQ(joined, c.bin.substr(entries.empty() ? c.bin.size() : entries[0].place)) << c.name;
+  }
+  BinNote bare;
+  ASSERT_TRUE(ReadBinNote(BinEntries("; Deleted a\r\n[Bare]\r\nText = \r\n")[0], bare));
+  EXPECT_TRUE(bare.present[TextKey] && !bare.present[HiddenKey]);  // an empty key is there, a missing one not
+}
+
+// Taking an entry out rewrites the bin by the safe replace: whatever fails (memory, the disk, the
+// power), the bin holds the old bytes or the new ones; an entry no longer at its place stays.
+TEST_P(Settings, AnEntryTakenOutOfTheBinLeavesTheOldBinOrTheNewWhateverFails) {
+  const std::string a = "; Deleted 2026-12-01 10:00:00\r\n[Shop]\r\nText = milk\r\n\r\n";
+  const std::string b = "; Deleted 2026-12-02 10:00:00\r\n[Shop]\r\nText = bread\r\n\r\n";
+  const std::string c = "; Deleted 2026-12-03 10:00:00\r\n[Home]\r\n";
+  const std::string bin = folder_ + "/Deleted notes.ini", before = a + b + c, after = a + c;
+  std::ofstream(bin, std::ios::binary) << before;
+  const BinEntry middle = BinEntries(before)[1];
+  BinEntry moved = middle, changed = middle;
+  moved.place -= 1;
+  changed.bytes.replace(changed.bytes.find("bread"), 5, "Bread");
+  for (const BinEntry& stale : {moved, changed, BinEntries(a + a)[1]}) {
+    EXPECT_EQ(TakeOutOfBin(bin.c_str(), stale), FileFailure::NotFound);
+    EXPECT_EQ(Read(bin), before);
+  }
+  EXPECT_EQ(TakeOutOfBin((folder_ + "/none.ini").c_str(), middle), FileFailure::NotFound);
+  for (long failures : {-1L, 1L}) {
+    bool reached = true;
+    for (long n = 0; reached; ++n) {
+      std::ofstream(bin, std::ios::binary | std::ios::trunc) << before;
+      FailAllocationsAfter(n, failures);
+      const FileFailure taken = TakeOutOfBin(bin.c_str(), middle);
+      reached = FailAllocationsAfter(-1) == 0;
+      ASSERT_EQ(Read(bin), taken == FileFailure::None ? after : before) << "failing allocation " << n;
+      ASSERT_TRUE(taken == FileFailure::None || reached);
+    }
+  }
+#ifndef _WIN32
+  const std::string real = std::filesystem::absolute(bin).string();
+  for (std::size_t refused = 0;; ++refused) {
+    std::ofstream(bin, std::ios::binary | std::ios::trunc) << before;
+    StartDisk(real, before, refused);
+    const FileFailure taken = TakeOutOfBin(bin.c_str(), middle);
+    onDiskStep = nullptr;
+    EXPECT_EQ(Read(bin), taken == FileFailure::None ? after : before) << "step " << refused << " refused";
+    if (taken != FileFailure::None) continue;
+    for (std::size_t count = 0; count <= disk.steps.size(); ++count) {
+      for (const std::string& held : AfterCut(count, real))
+        EXPECT_TRUE(held == before || held == after) << "cut after step " << count << ":\n" << held;
+    }
+    break;
+  }
+#endif
+}
+
 INSTANTIATE_TEST_SUITE_P(Callers, Settings, ::testing::Values(1252u, 65001u));
 
 }  // namespace

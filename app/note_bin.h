@@ -1,0 +1,35 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "file_io.h"
+#include "store_names.h"
+
+// "Deleted notes.ini": each deleted note's group as the notes file held it, appended after a line
+// "; Deleted YYYY-MM-DD HH:MM:SS". One title can be there many times, so an entry is known by its
+// place, its time and its bytes.
+struct BinEntry {
+  std::uint32_t place;  // where its bytes begin in the bin
+  std::string stamp;    // when it was deleted; empty for bytes before the first dated line
+  std::string bytes;    // its dating line, its group's lines and the blank line after them
+};
+
+// The entries in file order. A bin damaged anywhere still gives every entry, cut short or not.
+std::vector<BinEntry> BinEntries(const std::string& bin);
+// The bin whole; NotFound where there is none.
+FileFailure ReadBin(const char* path, std::string& bin);
+
+// An entry's group read as the store reads a plain file.
+struct BinNote {
+  std::string title;  // the group's name; empty where the entry names none
+  std::string values[NoteKeyCount];
+  bool present[NoteKeyCount];
+  bool onlyNoteKeys;  // nothing but its header, blank lines and the note's keys: nothing stays behind
+};
+// False where the store could not read the entry (memory).
+bool ReadBinNote(const BinEntry& entry, BinNote& note);
+
+// Takes the entry out of the bin by a safe replace, the rest byte for byte. NotFound where the bin
+// no longer holds it at its place.
+FileFailure TakeOutOfBin(const char* path, const BinEntry& entry);
