@@ -13,6 +13,7 @@
 
 #include "commands.h"
 #include "driver.h"
+#include "note_rules.h"
 #include "note.h"
 #include "stopwatch.h"
 
@@ -42,11 +43,18 @@ HWND NoteWindow(const RunningApp& app, int number) {
 }
 
 // Starts the program on `notes` notes; returns the milliseconds until the last one shows.
+// Numbered as the program numbers them, past its reserved range.
+std::int32_t LastNoteNumber(int notes) {
+  std::int32_t last = -1;
+  for (int i = 0; i < notes; ++i) last = NextNoteNumber(last);
+  return last;
+}
+
 double StartOn(const Place& place, int notes, RunningApp& app) {
   WriteBytes(InPlace(place, "Settings.ini"), NotesFile(notes));
   LARGE_INTEGER start = Now();
   if (!StartApp(TACKPAD_EXE, place, "WindowClass_1000", app)) return -1;
-  int last = 2 * notes - 1;
+  const std::int32_t last = LastNoteNumber(notes);
   if (notes > 0) WaitUntil([&] { HWND note = NoteWindow(app, last); return note && IsWindowVisible(note); }, 600000);
   LARGE_INTEGER shown = Now();
   Ping(app);
@@ -102,7 +110,7 @@ void ReportHideAll() {
   int hidden = 0;
   for (std::size_t at = 0; (at = file.find("Hidden = 1", at)) != std::string::npos; ++at) ++hidden;
   std::printf("Hide All Notes, %d notes: file rewritten after %.0f ms, %d groups hidden, last window hidden: %s\n",
-              notes, took, hidden, IsWindowVisible(NoteWindow(app, 2 * notes - 1)) ? "no" : "yes");
+              notes, took, hidden, IsWindowVisible(NoteWindow(app, LastNoteNumber(notes))) ? "no" : "yes");
   DWORD code;
   ExitApp(app, ExitItem, &code);
 }
