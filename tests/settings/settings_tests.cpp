@@ -495,7 +495,8 @@ TEST_P(Settings, AnEntryTakenOutOfTheBinLeavesTheOldBinOrTheNewWhateverFails) {
   BinEntry moved = middle, changed = middle;
   moved.place -= 1;
   changed.bytes.replace(changed.bytes.find("bread"), 5, "Bread");
-  for (const BinEntry& stale : {moved, changed, BinEntries(a + a)[1]}) {
+  const BinEntry shorter = BinEntries(a + b.substr(0, b.size() - 2))[1];  // where the bin holds more of it
+  for (const BinEntry& stale : {moved, changed, shorter, BinEntries(a + a)[1]}) {
     EXPECT_EQ(TakeOutOfBin(bin.c_str(), stale), FileFailure::NotFound);
     EXPECT_EQ(Read(bin), before);
   }
