@@ -29,7 +29,10 @@ enum : int {
 };
 static_assert(BackupsButton <= ReservedLast, "the window's controls take reserved numbers");
 // Posted to the window itself. A posted WM_CLOSE would reach the main loop as a close request.
-constexpr UINT RefreshMessage = WM_APP + 1, CloseMessage = WM_APP + 2;
+constexpr UINT CloseMessage = WM_APP + 2;
+// Changes are read again at most ten times a second: typing in a long note refolds its text.
+constexpr UINT_PTR RefreshTimer = 1;
+constexpr UINT RefreshDelayMs = 100;
 constexpr std::size_t LineRoom = 200;  // of a first line shown; a list shows no more
 
 struct NoteRow {
@@ -50,7 +53,7 @@ struct AllNotes {
   std::vector<std::size_t> shown;  // the rows the search keeps
   std::vector<BinRow> binRows;  // newest first
   std::set<std::int32_t> changed;  // notes to read again
-  bool binChanged, refreshPosted;
+  bool binChanged, refreshDue;
 };
 
 struct Request {
@@ -205,7 +208,8 @@ void ReadBinRows() {
 
 // What the live notes told since the last refresh, read again.
 void Refresh() {
-  view.refreshPosted = false;
+  KillTimer(view.window, RefreshTimer);
+  view.refreshDue = false;
   for (std::int32_t note : view.changed) {
     auto row = std::find_if(view.rows.begin(), view.rows.end(), [&](const NoteRow& r) { return r.note == note; });
     if (row != view.rows.end()) view.rows.erase(row);
@@ -224,7 +228,7 @@ void WatchLiveNote(std::int32_t note) {
   if (!view.window) return;
   view.changed.insert(note);
   view.binChanged = view.binChanged || !IsLiveNote(note);  // a deleted note went into the bin
-  if (!view.refreshPosted) view.refreshPosted = PostMessageW(view.window, RefreshMessage, 0, 0) != 0;
+  if (!view.refreshDue) view.refreshDue = SetTimer(view.window, RefreshTimer, RefreshDelayMs, nullptr) != 0;
 }
 
 void Ask(Request request) {
@@ -350,7 +354,9 @@ LRESULT CALLBACK WindowMessages(HWND window, UINT message, WPARAM wParam, LPARAM
       LayOut();
       return result;
     }
-    case RefreshMessage: Refresh(); return 0;
+    case WM_TIMER:
+      if (wParam == RefreshTimer) Refresh();
+      return 0;
     case WM_CLOSE:
     case CloseMessage: CloseAllNotes(); return 0;
     case WM_NCDESTROY: ForgetView(); break;
