@@ -18,6 +18,7 @@
 #include "note_bin.h"
 #include "note_rules.h"
 #include "note_search.h"
+#include "note_text.h"
 #include "persistence.h"
 #include "wide_text.h"
 #include "window_layer.h"
@@ -184,23 +185,48 @@ void Filter() {
   InvalidateRect(view.notes, nullptr, FALSE);
 }
 
+BinRow RowOf(BinEntry entry) {
+  BinNote note;
+  const bool read = ReadBinNote(entry, note);
+  std::wstring title = read && !note.title.empty() ? Widened(note.title.c_str()) : L"(no title: cannot be restored)";
+  std::wstring stamp = entry.stamp.empty() ? L"(unknown)" : Widened(entry.stamp.c_str());
+  std::wstring line = FirstLineOf(Widened(note.values[TextKey].c_str()), LineRoom);
+  return {std::move(entry), std::move(title), std::move(stamp), std::move(line)};
+}
+
+// A live note of the title whose text the file holds as the copy does.
+bool LiveAsInCopy(const BinEntry& entry) {
+  BinNote note;
+  if (!ReadBinNote(entry, note)) return false;
+  for (std::int32_t number : LiveNotes()) {
+    const LiveNote& live = *FindLiveNote(number);
+    if (SameName(live.title, note.title) && live.stored[TextKey] == note.values[TextKey]) return true;
+  }
+  return false;
+}
+
+// After the bin: the notes of a sync tool's copies that differ from the live ones.
+void ReadCopyRows() {
+  for (const std::string& copy : ConflictCopies(".")) {
+    std::string file;
+    if (ReadBin(copy.c_str(), file) != FileFailure::None) continue;
+    for (BinEntry& entry : CopyEntries(file, copy)) {
+      if (!LiveAsInCopy(entry)) view.binRows.push_back(RowOf(std::move(entry)));
+    }
+  }
+}
+
 void ReadBinRows() {
   view.binRows.clear();
   std::string bin;
   if (ReadBin(BinFile, bin) == FileFailure::None) {
-    for (BinEntry& entry : BinEntries(bin)) {
-      BinNote note;
-      const bool read = ReadBinNote(entry, note);
-      std::wstring title = read && !note.title.empty() ? Widened(note.title.c_str()) : L"(no title: cannot be restored)";
-      std::wstring stamp = entry.stamp.empty() ? L"(unknown)" : Widened(entry.stamp.c_str());
-      std::wstring line = FirstLineOf(Widened(note.values[TextKey].c_str()), LineRoom);
-      view.binRows.push_back({std::move(entry), std::move(title), std::move(stamp), std::move(line)});
-    }
+    for (BinEntry& entry : BinEntries(bin)) view.binRows.push_back(RowOf(std::move(entry)));
   }
   // Newest first: by the time each was deleted, the later in the file first where times tie.
   std::reverse(view.binRows.begin(), view.binRows.end());
   std::stable_sort(view.binRows.begin(), view.binRows.end(),
                    [](const BinRow& a, const BinRow& b) { return a.entry.stamp > b.entry.stamp; });
+  ReadCopyRows();
   SendMessageW(view.bin, LVM_SETITEMCOUNT, view.binRows.size(), 0);
   Select(view.bin, view.binRows.empty() ? -1 : 0);
   InvalidateRect(view.bin, nullptr, FALSE);

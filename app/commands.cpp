@@ -87,15 +87,9 @@ void SendToEditArea(ObjectNumber note, UINT message, WPARAM wParam, LPARAM lPara
   if (edit) SendMessageA(edit, message, wParam, lParam);
 }
 
-// The group goes first: the bin must hold it before the note is gone. The note's menu and fonts
-// outlive its window; its number is never handed out again, so they go too.
+// The group goes first: the bin must hold it before the note is gone.
 void DeleteNote(ObjectNumber note) {
-  if (!DeleteNoteGroup(note)) return;
-  RemoveLiveNote(note);
-  RemoveWindow(note);
-  DiscardMenu(note);
-  DiscardFont(note);
-  DiscardFont(TitleFontOf(note));
+  if (DeleteNoteGroup(note)) CloseNote(note);
 }
 
 // Every window first, then the file once: one rewrite however many notes there are.
@@ -213,6 +207,8 @@ ObjectNumber RestoreFromBin(const BinEntry& entry) {
   const ObjectNumber note = LoadNoteGroup(title);
   if (note) OpenNote(note);
   // Lines no note holds (another program's keys, comments) would be in neither file.
+  // A sync tool's copy is never changed.
+  if (!entry.copy.empty()) return note;
   const FileFailure binFailure = kept.onlyNoteKeys ? TakeOutOfBin(BinFile, entry) : FileFailure::None;
   if (binFailure != FileFailure::None || !kept.onlyNoteKeys) {
     const std::string why = kept.onlyNoteKeys ? "Tackpad could not take it out of \"" + std::string(BinFile) +

@@ -52,27 +52,12 @@ void ApplyStoredStates(const Note& note, ObjectNumber number) {
   }
 }
 
-// A note as the file holds it, and each key's value as stored.
-struct StoredNote {
-  Note note;
-  std::string stored[NoteKeyCount];
-};
-
 // The selected group: false where it could not be read as stored.
 bool ReadStoredNote(const std::string& name, StoredNote& read) {
   if (!ReadNote(name, read.note)) return false;
-  for (int key = 0; key < NoteKeyCount; ++key) read.stored[key] = ReadKeyString(KeyName(NoteKey(key)), "");
+  read.group.name = name;
+  for (int key = 0; key < NoteKeyCount; ++key) read.group.values[key] = ReadKeyString(KeyName(NoteKey(key)), "");
   return !SettingsReadFailed();
-}
-
-// Its window under the next number, its record knowing what the file holds; 0 without a window.
-ObjectNumber BuildStoredNote(const StoredNote& read) {
-  const ObjectNumber number = TakeNoteNumber();
-  LiveNote* record = BuildNoteWindow(read.note, number, false);
-  if (record) std::copy(std::begin(read.stored), std::end(read.stored), std::begin(record->stored));
-  ApplyStoredStates(read.note, number);
-  BringNoteIntoReach(number);
-  return record ? number : 0;
 }
 
 // Every note of the open document, and every group's name. A note not read whole is left out:
@@ -89,6 +74,29 @@ void ReadEveryNote(std::vector<StoredNote>& notes, std::vector<std::string>& nam
     if (ReadStoredNote(name, read)) notes.push_back(std::move(read));
   }
 }
+
+}  // namespace
+
+ObjectNumber BuildStoredNote(const StoredNote& read) {
+  const ObjectNumber number = TakeNoteNumber();
+  LiveNote* record = BuildNoteWindow(read.note, number, false);
+  if (record) std::copy(std::begin(read.group.values), std::end(read.group.values), std::begin(record->stored));
+  ApplyStoredStates(read.note, number);
+  BringNoteIntoReach(number);
+  return record ? number : 0;
+}
+
+FileFailure ReadFileNotes(std::vector<StoredNote>& notes, bool& whole) {
+  OpenSettings(SettingsFile);
+  const FileFailure unread = SettingsIncomplete();
+  std::vector<std::string> names;
+  if (unread == FileFailure::None) ReadEveryNote(notes, names);
+  DiscardSettings();
+  whole = unread == FileFailure::None && names.size() == notes.size();
+  return unread;
+}
+
+namespace {
 
 // The whole file read and closed before any window is built, so that nothing a window's making
 // dispatches (an end request, a store) meets it open. False, told, when it could not be read

@@ -8,6 +8,7 @@
 #include "display_scale.h"
 #include "dialogs.h"
 #include "events.h"
+#include "file_watch.h"
 #include "instance.h"
 #include "loading.h"
 #include "menus.h"
@@ -111,6 +112,12 @@ void MainLoop() {
       case RequestEvent:
         RunAllNotesRequests();
         break;
+      case FileChangeEvent:
+        FileChanged();
+        break;
+      case FileSettledEvent:
+        FileSettled();
+        break;
       case CloseEvent:
         return;
       default:
@@ -127,6 +134,7 @@ void EndWithoutAsking() {
   if (endedWithoutAsking) return;  // once, though every window of the program is told
   endedWithoutAsking = true;
   AnnounceEnding(true);
+  StopWatchingFile();
   HWND owner = WindowHandle(OwnerWindow);
   ShutdownBlockReasonCreate(owner, L"Saving your notes");
   KeepNotesAtSessionEnd();
@@ -171,6 +179,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   FinishInterruptedReplace(BinFile);
   TellOfRecoveryFile();
   if (ProbeFileSize(SettingsFile) != -1) LoadNotes();
+  StartWatchingFile(WindowHandle(OwnerWindow));
   for (;;) {
     MainLoop();
     AnnounceEnding(true);  // a start from now on waits for the end instead of handing over

@@ -226,4 +226,13 @@ void BringNoteIntoReach(ObjectNumber note) {
   PlaceWindow(note, x, y, IgnoreValue, IgnoreValue);  // no move of the person's: not stored
 }
 
+// The note's menu and fonts outlive its window; its number is never handed out again, so they go too.
+void CloseNote(ObjectNumber note) {
+  RemoveLiveNote(note);
+  RemoveWindow(note);
+  DiscardMenu(note);
+  DiscardFont(note);
+  DiscardFont(TitleFontOf(note));
+}
+
 bool IsLiveNote(ObjectNumber number) { return FindLiveNote(number) && WindowHandle(number); }

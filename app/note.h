@@ -71,5 +71,7 @@ void MarkNoteTextStored(ObjectNumber note);
 // lowered, a hand-edited place) moves into the nearest one, keeping its size. The file keeps
 // the stored place until a command on the note, so a monitor that comes back finds it there.
 void BringNoteIntoReach(ObjectNumber note);
+// The note's window, record, menu and fonts gone; its group is the caller's.
+void CloseNote(ObjectNumber note);
 // True for the number of a note whose window stands.
 bool IsLiveNote(ObjectNumber number);

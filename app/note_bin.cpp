@@ -89,7 +89,34 @@ std::vector<BinEntry> BinEntries(const std::string& bin) {
     const bool dated = DatedAt(bin.data(), bin.size(), starts[i]);
     entries.push_back({static_cast<std::uint32_t>(starts[i]),
                        dated ? Trimmed(LineAt(bin, starts[i]).substr(DatedLength)) : std::string(),
-                       bin.substr(starts[i], end - starts[i])});
+                       bin.substr(starts[i], end - starts[i]), std::string()});
+  }
+  return entries;
+}
+
+bool IsConflictCopyName(const char* name) {
+  const std::size_t length = std::strlen(name);
+  return length > 12 && CompareNoCase(name, "Settings", 8) == 0 && CompareNoCase(name + length - 4, ".ini", 4) == 0;
+}
+
+std::vector<std::string> ConflictCopies(const char* folder) {
+  std::vector<std::string> copies;
+  ForEachName(folder, [](const char* name, void* found) {
+    if (IsConflictCopyName(name)) static_cast<std::vector<std::string>*>(found)->push_back(name);
+  }, &copies);
+  return copies;
+}
+
+std::vector<BinEntry> CopyEntries(const std::string& file, const std::string& copy) {
+  std::vector<std::size_t> starts;
+  for (std::size_t at = 0; at < file.size(); at = NextLine(file, at)) {
+    const std::size_t first = file.find_first_not_of(" \t", at);
+    if (first < NextLine(file, at) && file[first] == '[') starts.push_back(at);
+  }
+  std::vector<BinEntry> entries;
+  for (std::size_t i = 0; i < starts.size(); ++i) {
+    const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : file.size();
+    entries.push_back({static_cast<std::uint32_t>(starts[i]), "in " + copy, file.substr(starts[i], end - starts[i]), copy});
   }
   return entries;
 }

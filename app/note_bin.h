@@ -13,10 +13,18 @@ struct BinEntry {
   std::uint32_t place;  // where its bytes begin in the bin
   std::string stamp;    // when it was deleted; empty for bytes before the first dated line
   std::string bytes;    // its dating line, its group's lines and the blank line after them
+  std::string copy;     // the sync tool's copy of the notes file it stands in, never changed; empty: the bin
 };
 
 // The entries in file order. A bin damaged anywhere still gives every entry, cut short or not.
 std::vector<BinEntry> BinEntries(const std::string& bin);
+// Whether a file's name is one a sync tool gives a copy of "Settings.ini" made for a conflict:
+// "Settings (conflicted copy ...).ini", "Settings-LAPTOP.ini", "Settings.sync-conflict-....ini".
+bool IsConflictCopyName(const char* name);
+// The names of those copies in a folder; none where it cannot be listed.
+std::vector<std::string> ConflictCopies(const char* folder);
+// Each group of such a copy as an entry of its own, from its header to the next; its stamp names the copy.
+std::vector<BinEntry> CopyEntries(const std::string& file, const std::string& copy);
 // The bin whole; NotFound where there is none.
 FileFailure ReadBin(const char* path, std::string& bin);
 

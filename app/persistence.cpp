@@ -84,15 +84,48 @@ void MarkNoteStored(ObjectNumber note) {
   MarkNoteTextStored(note);
 }
 
-// Appends the group's lines to the bin, after a comment that dates them; each entry after a blank
-// line, so one cut short by a power cut never runs into the next.
-FileFailure KeepInBin(const std::string& group) {
-  const std::string entry = (ProbeFileSize(BinFile) > 0 ? "\r\n; Deleted " : "; Deleted ") +
-                            std::string(LocalNow().text) + "\r\n" + group;
-  return AppendToFile(BinFile, entry.data(), static_cast<std::uint32_t>(entry.size()));
+// Every key of the note: those stored as last read (but those changed here, which wait) and what
+// the window shows.
+void WriteWholeNote(ObjectNumber note) {
+  const LiveNote* record = FindLiveNote(note);
+  TextToStore what;
+  if (!record || !FetchTextToStore(note, what)) return;
+  CycleSelectGroup(record->title);
+  for (int key = 0; key < NoteKeyCount; ++key) {
+    if (!record->stored[key].empty() && !(record->changed & ChangeOf(NoteKey(key)))) {
+      CycleWriteKey(NoteKey(key), record->stored[key]);
+    }
+  }
+  WriteTextToStore(note, what);
 }
 
 }  // namespace
+
+FileFailure KeepInBin(const std::string& group, const char* why) {
+  const std::string entry = (ProbeFileSize(BinFile) > 0 ? "\r\n; Deleted " : "; Deleted ") +
+                            std::string(LocalNow().text) + why + "\r\n" + group;
+  return AppendToFile(BinFile, entry.data(), static_cast<std::uint32_t>(entry.size()));
+}
+
+void StoreNotesWhole(const std::vector<ObjectNumber>& notes) {
+  if (notes.empty()) return;
+  BeginStore();
+  for (ObjectNumber note : notes) WriteWholeNote(note);
+  if (!EndStore()) return;
+  for (ObjectNumber note : notes) MarkNoteStored(note);
+}
+
+void StoreBothTexts(ObjectNumber note, const ReadGroup& copy) {
+  TextToStore what;
+  const bool typed = FetchTextToStore(note, what);
+  BeginStore();
+  CycleSelectGroup(copy.name);
+  for (int key = 0; key < NoteKeyCount; ++key) {
+    if (!copy.values[key].empty() || key == TextKey) CycleWriteKey(NoteKey(key), key == TitleKey ? copy.name : copy.values[key]);
+  }
+  if (typed) WriteTextToStore(note, what);
+  if (EndStore() && typed) MarkNoteStored(note);
+}
 
 std::string SettingsFilePath() {
   wchar_t path[MAX_PATH * 4];
@@ -190,7 +223,7 @@ bool DeleteNoteGroup(ObjectNumber note) {
   FileFailure why = title.empty() ? FileFailure::NoMemory : CycleGroupText(title, group);
   if (why == FileFailure::None && !group.empty()) {
     failed = BinFile;
-    why = KeepInBin(group);
+    why = KeepInBin(group, "");
   }
   if (why != FileFailure::None) {
     DiscardSettings();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "note.h"
+#include "outside_change.h"
 #include "text_list.h"
 
 // Every note command writes its change at once, in one open-select-write-close cycle on
@@ -49,3 +50,11 @@ bool DeleteNoteGroup(ObjectNumber note);
 void StoreHiddenForAll(std::int32_t hidden);
 // All fourteen keys of a note just created, with the values it was built with.
 void StoreNewNote(const Note& note);
+// Appends the group's lines to the bin, after a line dating them ("; Deleted " and the time, then
+// `why`); each entry after a blank line, so one cut short by a power cut never runs into the next.
+FileFailure KeepInBin(const std::string& group, const char* why);
+// In one cycle, every key of each note: its group is made again whole where the file lost it.
+void StoreNotesWhole(const std::vector<ObjectNumber>& notes);
+// In one cycle: the group `copy` whole (its "Title" its name), and the note's text as "Save note"
+// writes it, so that neither text is ever lost.
+void StoreBothTexts(ObjectNumber note, const ReadGroup& copy);

@@ -25,6 +25,7 @@ struct Write {
 std::vector<Write> waitingWrites, cycle;
 std::string cycleGroup;
 void (*refusalHandler)();
+void (*beforeStoreHandler)();
 FileFailure heldFor = FileFailure::None, lastFailure = FileFailure::None;
 
 void Apply(const Write& write) {
@@ -105,6 +106,7 @@ void OpenWithWaitingWrites() {
 }  // namespace
 
 void BeginStore() {
+  if (beforeStoreHandler) beforeStoreHandler();
   cycle.clear();
   cycleGroup.clear();
   OpenWithWaitingWrites();
@@ -152,6 +154,8 @@ bool EndStore() {
 FileFailure StoreFailure() { return lastFailure; }
 
 void SetStoreRefusalHandler(void (*handler)()) { refusalHandler = handler; }
+
+void SetBeforeStoreHandler(void (*handler)()) { beforeStoreHandler = handler; }
 
 void HoldStores(FileFailure why) { heldFor = why; }
 

@@ -22,6 +22,9 @@ bool EndStore();
 FileFailure StoreFailure();
 // Runs after each cycle the file refused.
 void SetStoreRefusalHandler(void (*handler)());
+// Runs at the start of each cycle, before the file is opened: another program's change is taken
+// in first, so no cycle writes over it what was read before it.
+void SetBeforeStoreHandler(void (*handler)());
 // A cycle with only what waits; true at once when nothing does.
 bool StoreWaitingWrites();
 bool WritesWaiting();

@@ -120,6 +120,8 @@ void TellNoteNotMade(FileFailure why) {
        "No note was made, as the titles of the stored notes cannot be read: " + ReadFailureReason(why) + ".");
 }
 
+void TellNotice(const char* title, const std::string& text) { Tell(title, text); }
+
 void TellFileWrittenAgain() {
   Tell("Tackpad wrote your notes again", std::string(SettingsFile) + " was missing: your notes were written again.");
 }

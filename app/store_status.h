@@ -18,6 +18,8 @@ void ReportDailyCopy(FileFailure why);
 void TellNoteNotDeleted(FileFailure why, const char* file);
 // "New Note" could not learn the stored titles, so no note was made.
 void TellNoteNotMade(FileFailure why);
+// A balloon of its own, once: what happened to the notes from elsewhere.
+void TellNotice(const char* title, const std::string& text);
 // A store found the file missing and made it again from what the program knew.
 void TellFileWrittenAgain();
 // A start after changes went to a recovery file: says where it is.

@@ -2,7 +2,8 @@
 // a posted "On Top" until the file is rewritten (10 and 1000 notes), start-up cost per note
 // beyond the loading pause (200 notes), "Hide All Notes" over 500 notes, CPU while idle and
 // memory over 1000 commands, a second start's hand-over and a start during "Exit", the "All Notes"
-// window over 1000 notes. Built with the end-to-end tests; never run by them.
+// window over 1000 notes, a file replaced elsewhere until its note shows the change (10 and 1000
+// notes) and CPU while idle with the watch on. Built with the end-to-end tests; never run by them.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -207,6 +208,40 @@ void ReportAllNotes() {
   ExitApp(app, ExitItem, &code);
 }
 
+// As a sync tool lands the file (written beside it, renamed over it) until the first note shows its
+// new text, beside a command on the same notes; then 30 s idle with the watch on.
+void ReportElsewhere(int notes) {
+  Place place = FreshDirectory("bench-elsewhere-" + std::to_string(notes));
+  RunningApp app;
+  StartOn(place, notes, app);
+  const std::string path = InPlace(place, "Settings.ini"), part = InPlace(place, "incoming.part");
+  HWND edit = ChildOf(NoteWindow(app, 1), "RichEdit20W");
+  std::vector<double> landed, commands;
+  for (int i = 0; i < 10; ++i) {
+    std::string file = NotesFile(notes);
+    const std::string text = "changed " + std::to_string(i);
+    file.replace(file.find("Text = ") + 7, file.find("\r\n", file.find("Text = ")) - file.find("Text = ") - 7, text);
+    WriteBytes(part, file);
+    LARGE_INTEGER start = Now();
+    MoveFileExA(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+    WaitUntil([&] { return TextOf(edit) == text; }, 60000);
+    landed.push_back(Milliseconds(start, Now()));
+    Ping(app);
+    commands.push_back(TimedCommand(app, NoteWindow(app, 3), OnTopItem, path));
+  }
+  std::sort(landed.begin(), landed.end());
+  std::sort(commands.begin(), commands.end());
+  std::printf("Replaced elsewhere, %4d notes: shown after median %.0f ms (of it 500 ms settling), worst %.0f ms; "
+              "a command: median %.1f ms\n", notes, landed[landed.size() / 2], landed.back(), commands[commands.size() / 2]);
+  if (notes == 10) {
+    HostFigures before = FiguresOf(place);
+    Sleep(30000);
+    std::printf("Idle with the watch on: %ld ticks of 10 ms of CPU in 30 s\n", FiguresOf(place).cpuTicks - before.cpuTicks);
+  }
+  DWORD code;
+  ExitApp(app, ExitItem, &code);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -221,5 +256,9 @@ int main(int argc, char** argv) {
   if (only.empty() || only == "idle") ReportIdleAndMemory();
   if (only.empty() || only == "second") ReportSecondStart();
   if (only.empty() || only == "allnotes") ReportAllNotes();
+  if (only.empty() || only == "elsewhere") {
+    ReportElsewhere(10);
+    ReportElsewhere(1000);
+  }
   return 0;
 }

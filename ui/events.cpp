@@ -30,6 +30,8 @@ struct EventState {
 
 EventState eventState;
 UINT taskbarCreatedMessage;
+HANDLE watchedHandle;  // waited beside the queue by the main loop's wait, until it is signalled
+std::int32_t watchedKind;
 void (*sessionEndHandler)();
 void (*endRequestHandler)();
 void (*textChangeHandler)(ObjectNumber);
@@ -66,14 +68,22 @@ std::int32_t TakeDeferredEvent() {
 
 // Messages are taken and dispatched in UTF-16: a character typed into a Unicode control (the
 // edit areas and the title field, where the code page is UTF-8) then reaches it whole.
+// A watched handle signalled gives its event once and is no longer waited on: one left signalled
+// would make every wait return at once.
 bool TakeMessage(MSG* message, std::int32_t timeoutMs) {
-  if (timeoutMs == -1) {
+  if (timeoutMs == -1 && !watchedHandle) {
     GetMessageW(message, nullptr, 0, 0);  // a quit message is reported like any other
     return true;
   }
   if (PeekMessageW(message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD)) return true;
   if (timeoutMs == 0) return false;
-  if (MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(timeoutMs), QS_ALLINPUT) == WAIT_TIMEOUT) {
+  const DWORD count = watchedHandle ? 1 : 0;
+  const DWORD woke = MsgWaitForMultipleObjectsEx(count, &watchedHandle, timeoutMs == -1 ? INFINITE : static_cast<DWORD>(timeoutMs),
+                                                 QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  if (woke == WAIT_TIMEOUT) return false;
+  if (count && woke == WAIT_OBJECT_0) {
+    watchedHandle = nullptr;
+    EnqueueEvent(watchedKind, AnyNumber);
     return false;
   }
   return PeekMessageW(message, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD);
@@ -333,7 +343,7 @@ std::int32_t NextEvent(std::int32_t timeoutMs) {
   // must not stand in for the next message.
   eventState.pendingKind = 0;
   MSG message;
-  if (!TakeMessage(&message, timeoutMs)) return 0;
+  if (!TakeMessage(&message, timeoutMs)) return eventState.first ? TakeDeferredEvent() : 0;
   Dispatch(&message);
   if (std::int32_t kind = eventState.pendingKind) {
     eventState.pendingKind = 0;
@@ -355,6 +365,13 @@ LRESULT CALLBACK LayerWindowProcedure(HWND handle, UINT message, WPARAM wParam, 
 }
 
 void QueueRequestEvent(HWND handle) { EnqueueAndWake(RequestEvent, handle); }
+
+void QueueEvent(std::int32_t kind, HWND handle) { EnqueueAndWake(kind, handle); }
+
+void WatchHandle(HANDLE handle, std::int32_t kind) {
+  watchedHandle = handle;
+  watchedKind = kind;
+}
 
 void DrainMessages() {
   MSG message;
@@ -387,5 +404,6 @@ void SetScaleChangeHandler(void (*handler)(ObjectNumber)) { scaleChangeHandler =
 void ResetEventState() {
   while (eventState.first) TakeDeferredEvent();
   eventState = EventState{};
+  watchedHandle = nullptr;
   taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "live_notes.h"
+#include "outside_change.h"
 #include "note_search.h"
 #include "note_text.h"
 
@@ -97,6 +98,60 @@ TEST(Search, BlanksAtEitherEndAreNoPartOfItAndANoteHoldsItInItsTitleOrText) {
       {L"one\r\ntwo", 200, L"one"}, {L"one\ntwo", 200, L"one"}, {L"a\tb", 200, L"a b"}, {L"", 200, L""},
       {longLine + L"\r\n", 200, std::wstring(200, L'x')}, {L"ab\xD83D\xDE00", 3, L"ab"}, {L"ab\xD83D\xDE00", 4, L"ab\xD83D\xDE00"}};
   for (const auto& l : lines) EXPECT_EQ(FirstLineOf(l.text, l.room), l.line) << l.room;
+}
+
+}  // namespace
+
+namespace {
+
+unsigned hereOf[8];
+unsigned ChangedHere(std::int32_t number) { return hereOf[number]; }
+
+// A group as the store reads it: the keys given, the rest absent.
+ReadGroup Read(const char* name, std::initializer_list<std::pair<NoteKey, const char*>> keys) {
+  ReadGroup group{name, {}};
+  for (const auto& key : keys) group.values[key.first] = key.second;
+  return group;
+}
+
+// The file as read again against the live notes: what each note takes, keeps or loses.
+TEST(LiveNotes, AFileChangedElsewhereIsComparedKeyByKeyWithWhatEachNoteKnowsAndWhatChangedHere) {
+  for (std::int32_t number : LiveNotes()) RemoveLiveNote(number);
+  const struct { const char* title; unsigned here; } live[] = {
+      {"Same", 0},          {"Text there", 0},        {"Moved both", PlaceChange}, {"Typed both", TextChange},
+      {"States here", StatesChange}, {"Gone", 0}, {"Twice", 0}};
+  for (std::int32_t at = 0; at < 7; ++at) {
+    LiveNote& note = AddLiveNote(at, live[at].title);
+    note.stored[TextKey] = "old ";  // a value written with a blank at its end reads back without it
+    note.stored[XPosKey] = "10";
+    hereOf[at] = live[at].here;
+  }
+  const std::vector<ReadGroup> groups = {
+      Read("SAME", {{TextKey, "old"}, {XPosKey, "10"}}),
+      Read("Text there", {{TextKey, "new"}, {XPosKey, "10"}}),
+      Read("Moved both", {{TextKey, "old"}, {XPosKey, "20"}}),
+      Read("Typed both", {{TextKey, "new"}, {XPosKey, "20"}, {BkgColorKey, "255"}}),
+      Read("States here", {{TextKey, "old"}, {XPosKey, "10"}, {FontKey, "Arial"}, {TextMarkKey, "x"}}),
+      Read("Twice", {{TextKey, "old"}, {XPosKey, "10"}}),
+      Read("twice", {{TextKey, "old"}, {XPosKey, "10"}}),
+      Read("New", {{TextKey, "new"}})};
+  const FileCatchUp result = CompareWithFile(groups, ChangedHere);
+  const struct { std::int32_t number; int group; unsigned take; bool both; } expected[] = {
+      {1, 1, 1u << TextKey, false},
+      {3, 3, 1u << XPosKey | 1u << BkgColorKey, true},  // the text is kept twice, the rest taken
+      {4, 4, 1u << TextMarkKey, false},                 // a font changed here too waits to be stored
+      {5, -1, 0, false}};
+  ASSERT_EQ(result.notes.size(), std::size(expected));
+  for (std::size_t at = 0; at < std::size(expected); ++at) {
+    const NoteCatchUp& got = result.notes[at];
+    EXPECT_EQ(got.number, expected[at].number);
+    EXPECT_EQ(got.group, expected[at].group) << got.number;
+    EXPECT_EQ(got.take, expected[at].take) << got.number;
+    EXPECT_EQ(got.bothTexts, expected[at].both) << got.number;
+  }
+  // Two groups of one name meet one note: the second is a note of its own.
+  EXPECT_EQ(result.added, (std::vector<int>{6, 7}));
+  for (std::int32_t number : LiveNotes()) RemoveLiveNote(number);
 }
 
 }  // namespace

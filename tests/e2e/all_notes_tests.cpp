@@ -130,4 +130,39 @@ TEST_F(AllNotes, ADeletedNoteComesBackWithItsTextUnderAFreeTitleWhereItsOwnIsTak
   EXPECT_EQ(TextOf(edit ? edit : ChildOf(restored, "RichEdit20A")), "first\r\nsecond");
 }
 
+// What the program remembers having told, across starts: a value named by each copy's path.
+bool ToldOf(const std::string& copy) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tackpad\\Conflict copies told", 0, KEY_QUERY_VALUE, &key)) return false;
+  char name[1024];
+  bool told = false;
+  for (DWORD at = 0, size = sizeof name; !told && !RegEnumValueA(key, at, name, &size, nullptr, nullptr, nullptr, nullptr);
+       ++at, size = sizeof name) {
+    const std::string value(name, size);
+    told = value.size() > copy.size() && value.compare(value.size() - copy.size(), copy.size(), copy) == 0;
+  }
+  RegCloseKey(key);
+  return told;
+}
+
+TEST_F(AllNotes, ASyncToolsConflictCopyIsToldAndItsDifferingNotesAreRestoredLeavingTheCopyAsItIs) {
+  const std::string file = CrLfLines(GroupLines("Work", 100, 120, 200, "mine", 0, 8252912, 0, 0, 0, 0)) +
+                           CrLfLines(GroupLines("Home", 300, 120, 200, "same", 0, 8252912, 0, 0, 0, 0));
+  Launch(file.c_str(), 3);
+  const std::string copyName = "Settings-LAPTOP-" + std::to_string(GetTickCount()) + ".ini";
+  const std::string copy = CrLfLines(GroupLines("Work", 100, 120, 200, "theirs", 0, 8252912, 0, 0, 0, 0)) +
+                           CrLfLines(GroupLines("Home", 300, 120, 200, "same", 0, 8252912, 0, 0, 0, 0)) +
+                           CrLfLines(GroupLines("Trip", 500, 120, 200, "plans", 0, 8252912, 0, 0, 0, 0));
+  WriteBytes(InPlace(dir, copyName.c_str()), copy);
+  EXPECT_TRUE(WaitUntil([&] { return ToldOf("\\" + copyName); }));
+  ListWindow w = OpenList(*this);
+  ASSERT_EQ(Rows(w.bin), 2);  // "Home" is as the notes have it
+  PressKey(w.bin, VK_DOWN);
+  PressKey(w.bin, VK_RETURN);
+  const std::string after = Changed(file);
+  EXPECT_EQ(after, file + CrLfLines(GroupLines("Trip", 500, 120, 200, "plans", 0, 8252912, 0, 0, 0, 0)));
+  std::string kept;
+  EXPECT_TRUE(ReadBytes(InPlace(dir, copyName.c_str()), kept) && kept == copy);
+}
+
 }  // namespace
