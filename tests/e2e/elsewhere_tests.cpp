@@ -8,7 +8,8 @@ class Elsewhere : public E2eTest {
   void Land(const std::string& file) {
     const std::string part = InPlace(dir, "incoming.part");
     WriteBytes(part, file);
-    ASSERT_TRUE(MoveFileExA(part.c_str(), InPlace(dir, "Settings.ini").c_str(), MOVEFILE_REPLACE_EXISTING));
+    // Tried again while the program reads the file, as sync tools do.
+    ASSERT_TRUE(WaitUntil([&] { return MoveFileExA(part.c_str(), InPlace(dir, "Settings.ini").c_str(), MOVEFILE_REPLACE_EXISTING) != 0; }));
   }
   std::string Bin() const {
     std::string bin;
@@ -60,6 +61,38 @@ TEST_F(Elsewhere, TypingHereWhileTheTextChangesElsewhereKeepsBothTexts) {
   const std::string stored = Changed(elsewhere);
   EXPECT_EQ(stored, WithKey(elsewhere, "Alpha", "Text", "here one") +
                         CrLfLines(GroupLines("Alpha (2)", 100, 100, 200, "there", 0, 8252912, 0, 0, 0, 0)));
+}
+
+TEST_F(Elsewhere, ADamagedFileAStormOfChangesAndADeletedFileLoseNoNoteAndRebuildNone) {
+  Launch((Group("Alpha", 100, "one") + Group("Beta", 300, "two")).c_str(), 3);
+  HWND alpha = Note(1), beta = Note(3);
+  const auto holdsBoth = [&] {
+    const std::string file = File();
+    return file.find("[Alpha]") != std::string::npos && file.find("[Beta]") != std::string::npos;
+  };
+  // A file with no group is taken for damage: the notes are stored in it again, none closes.
+  Land("\x01\x02 half a line, no group");
+  EXPECT_TRUE(WaitUntil(holdsBoth));
+  EXPECT_TRUE(IsWindow(alpha) && IsWindow(beta));
+
+  // A change every 100 ms is taken in once it stops, into the same window.
+  std::string last;
+  for (int i = 0; i < 20; ++i) {
+    last = Group("Alpha", 100, ("storm " + std::to_string(i)).c_str()) + Group("Beta", 300, "two");
+    Land(last);
+    Sleep(100);
+  }
+  EXPECT_TRUE(WaitUntil([&] { return TextOf(EditArea(1)) == "storm 19"; }));
+  EXPECT_EQ(Note(1), alpha);
+  EXPECT_EQ(Note(5), nullptr);  // nothing built
+  ASSERT_TRUE(Ping(app));
+  EXPECT_EQ(File(), last);  // nothing written in a loop
+
+  // Deleted outright: the notes stay, and the next change writes them again.
+  ASSERT_TRUE(DeleteFileA(InPlace(dir, "Settings.ini").c_str()));
+  TypeText(EditArea(3), "!");
+  EXPECT_TRUE(WaitUntil(holdsBoth));
+  EXPECT_TRUE(IsWindow(alpha) && IsWindow(beta));
 }
 
 }  // namespace
