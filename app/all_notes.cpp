@@ -200,7 +200,7 @@ bool LiveAsInCopy(const BinEntry& entry) {
   if (!ReadBinNote(entry, note)) return false;
   for (std::int32_t number : LiveNotes()) {
     const LiveNote& live = *FindLiveNote(number);
-    if (SameName(live.title, note.title) && live.stored[TextKey] == note.values[TextKey]) return true;
+    if (SameName(live.title, note.title) && Trimmed(live.stored[TextKey]) == note.values[TextKey]) return true;
   }
   return false;
 }

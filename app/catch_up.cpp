@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "commands.h"
 #include "display_scale.h"
 #include "fonts.h"
 #include "gadgets.h"
@@ -10,7 +11,6 @@
 #include "menus.h"
 #include "note.h"
 #include "note_rules.h"
-#include "note_text.h"
 #include "outside_change.h"
 #include "persistence.h"
 #include "settings_store.h"
@@ -84,12 +84,9 @@ void TakeKeys(ObjectNumber note, const StoredNote& read, unsigned take) {
 // The other computer's text beside the note's own, under the title "New note..." would pick; both
 // stored in one cycle.
 void KeepBothTexts(ObjectNumber note, StoredNote read) {
-  std::vector<std::string> taken;
-  StoredGroupNames(taken);
-  const std::vector<std::string> live = LiveNoteTitles();
-  taken.insert(taken.end(), live.begin(), live.end());
   const std::string title = NoteTitle(note);
-  read.group.name = read.note.title = FreeNoteTitle(title, taken);
+  FreeTitleFrom(title, read.group.name);
+  read.note.title = read.group.name;
   read.group.values[TitleKey] = read.group.name;
   BuildStoredNote(read);
   StoreBothTexts(note, read.group);

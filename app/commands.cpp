@@ -127,9 +127,8 @@ void RunNoteCommand(std::int32_t item, ObjectNumber note) {
   }
 }
 
-// `wanted`, or where a note of the file or a live one has it, a free title made from it. A title
-// already in use would make two notes share one group: where the file's names could not all be
-// had, why (the title is then free of those known).
+}  // namespace
+
 FileFailure FreeTitleFrom(const std::string& wanted, std::string& free) {
   std::vector<std::string> taken;
   const FileFailure unknown = StoredGroupNames(taken);
@@ -138,6 +137,8 @@ FileFailure FreeTitleFrom(const std::string& wanted, std::string& free) {
   free = FreeNoteTitle(wanted, taken);
   return unknown;
 }
+
+namespace {
 
 void TellNotRestored(const std::string& title, const std::string& why) {
   const std::string note = title.empty() ? "this note" : "the note \"" + title + "\"";

@@ -12,6 +12,10 @@ enum TrayMenuItem : std::int32_t {
 // Runs the command of a menu item chosen for `window` ("All Notes..." is the main loop's). False
 // when the program is to end.
 bool RunMenuCommand(std::int32_t item, ObjectNumber window);
+// `wanted`, or where a note of the file or a live one has it, a free title made from it. A title
+// already in use would make two notes share one group: where the file's names could not all be
+// had, why (the title is then free of those known).
+FileFailure FreeTitleFrom(const std::string& wanted, std::string& free);
 // Asks for a title and creates a note under it, unless the answer leaves no title.
 void AskForNewNote();
 // The note's menu below its title strip, for the keyboard.

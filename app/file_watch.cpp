@@ -47,17 +47,8 @@ Stamp StampNow() {
 // A sync tool may keep the other computer's time and the size may not change: only the bytes tell.
 bool SameAsLastSeen() {
   const std::string* image = SettingsImage();
-  FileHandle file = image ? OpenExistingFile(SettingsFile, false) : nullptr;
-  if (!file) return false;
-  const std::int64_t size = SizeOfFile(file);
-  bool same = size == static_cast<std::int64_t>(image->size());
-  if (same && size > 0) {
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    std::uint32_t got = 0;
-    same = ReadFromFile(file, &bytes[0], static_cast<std::uint32_t>(size), &got) && got == size && bytes == *image;
-  }
-  CloseFile(file);
-  return same;
+  std::string bytes;
+  return image && ReadBin(SettingsFile, bytes) == FileFailure::None && bytes == *image;
 }
 
 void CALLBACK SettleTimeUp(HWND, UINT, UINT_PTR, DWORD) {

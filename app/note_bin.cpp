@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "memory.h"
+#include "note_text.h"
 #include "settings_store.h"
 #include "text.h"
 
@@ -24,11 +25,6 @@ std::string LineAt(const std::string& text, std::size_t at) {
   std::string line = text.substr(at, NextLine(text, at) - at);
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
   return line;
-}
-
-std::string Trimmed(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  return first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 bool IsNoteKeyLine(const std::string& line) {

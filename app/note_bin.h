@@ -25,7 +25,7 @@ bool IsConflictCopyName(const char* name);
 std::vector<std::string> ConflictCopies(const char* folder);
 // Each group of such a copy as an entry of its own, from its header to the next; its stamp names the copy.
 std::vector<BinEntry> CopyEntries(const std::string& file, const std::string& copy);
-// The bin whole; NotFound where there is none.
+// A file whole (the bin, a copy, the notes file); NotFound where there is none.
 FileFailure ReadBin(const char* path, std::string& bin);
 
 // An entry's group read as the store reads a plain file.

@@ -27,6 +27,11 @@ std::string ReplaceInTurn(const char* text, std::initializer_list<Replacement> s
 
 }  // namespace
 
+std::string Trimmed(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  return first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 bool SameName(const std::string& a, const std::string& b) {
   return a.size() == b.size() && CompareNoCase(a.c_str(), b.c_str(), a.size()) == 0;
 }

@@ -21,6 +21,9 @@ std::string DecodeNoteText(const char* text, const char* mark);
 // Empty when nothing is left.
 std::string CleanNoteTitle(const char* title);
 
+// Without its blanks at either end, as the store hands a value out.
+std::string Trimmed(const std::string& text);
+
 // Whether two group names name one group, as the store finds groups: ASCII letters folded.
 bool SameName(const std::string& a, const std::string& b);
 

@@ -5,12 +5,6 @@
 
 namespace {
 
-// As the store hands a value out: without its blanks at either end.
-std::string AsRead(const std::string& value) {
-  const std::size_t first = value.find_first_not_of(" \t");
-  return first == std::string::npos ? std::string() : value.substr(first, value.find_last_not_of(" \t") - first + 1);
-}
-
 int UnmatchedGroup(const std::vector<ReadGroup>& groups, std::vector<bool>& matched, const std::string& title) {
   for (std::size_t at = 0; at < groups.size(); ++at) {
     if (matched[at] || !SameName(groups[at].name, title)) continue;
@@ -34,7 +28,7 @@ FileCatchUp CompareWithFile(const std::vector<ReadGroup>& groups, unsigned (*her
     }
     const unsigned mine = here(number);
     for (int key = 0; key < NoteKeyCount; ++key) {
-      if (AsRead(note.stored[key]) == groups[change.group].values[key]) continue;
+      if (Trimmed(note.stored[key]) == groups[change.group].values[key]) continue;
       if (!(mine & ChangeOf(NoteKey(key)))) change.take |= 1u << key;
       else if (key == TextKey || key == TextMarkKey) change.bothTexts = true;
     }
