@@ -95,11 +95,29 @@ void TellConflictCopies() {
   }
 }
 
+void WatchFolder() {
+  if (change == INVALID_HANDLE_VALUE) {
+    change = FindFirstChangeNotificationA(".", FALSE, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE |
+                                                         FILE_NOTIFY_CHANGE_SIZE);
+  }
+  WatchHandle(change == INVALID_HANDLE_VALUE ? nullptr : change, FileChangeEvent);
+}
+
+// A watch on a folder that went (renamed, removed, a share let go) sees nothing of one made in its
+// place; where the folder is not there yet, the next store or look tries again.
+void RenewWatch() {
+  WatchHandle(nullptr, FileChangeEvent);
+  if (change != INVALID_HANDLE_VALUE) FindCloseChangeNotification(change);
+  change = INVALID_HANDLE_VALUE;
+  WatchFolder();
+}
+
 void TakeInChange(bool inStore) {
   if (StoresHeld()) return;  // the notes are not loaded yet: the load's retry reads the file
   const Stamp now = StampNow();
   if (!now.present) {
     seen = now;
+    RenewWatch();
     return TellFileGone();
   }
   toldGone = false;
@@ -112,15 +130,9 @@ void TakeInChange(bool inStore) {
 }
 
 void BeforeStore() {
-  if (watching && !(StampNow() == seen)) TakeInChange(true);
-}
-
-void WatchFolder() {
-  if (change == INVALID_HANDLE_VALUE) {
-    change = FindFirstChangeNotificationA(".", FALSE, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE |
-                                                         FILE_NOTIFY_CHANGE_SIZE);
-  }
-  WatchHandle(change == INVALID_HANDLE_VALUE ? nullptr : change, FileChangeEvent);
+  if (!watching) return;
+  if (change == INVALID_HANDLE_VALUE) WatchFolder();
+  if (!(StampNow() == seen)) TakeInChange(true);
 }
 
 void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD) {
@@ -148,11 +160,11 @@ void StopWatchingFile() {
 
 void FileChanged() {
   if (!watching) return;
-  if (!FindNextChangeNotification(change)) {  // the folder went: the timer looks again
-    FindCloseChangeNotification(change);
-    change = INVALID_HANDLE_VALUE;
+  if (FindNextChangeNotification(change)) {
+    WatchFolder();
+  } else {
+    RenewWatch();  // the folder went
   }
-  WatchFolder();
   Settle();
 }
 

@@ -40,6 +40,7 @@ std::string FailureReason(FileFailure why, const std::string& file) {
       return InProtectedFolder() ? "its folder cannot be written to (Windows' Controlled folder access may be "
                                    "blocking Tackpad there)"
                                  : "its folder cannot be written to";
+    case FileFailure::FolderGone: return "its folder is gone (moved, renamed, or on a drive not connected)";
     case FileFailure::DiskFull: return "the disk is full";
     case FileFailure::NoMemory: return "there is not enough memory";
     case FileFailure::Unread: return file + " could not be read";

@@ -120,7 +120,8 @@ constexpr std::uint32_t HeldWaitMs = 250;
 
 // A temporary file that could not be made: its folder is gone or takes no new file.
 FileFailure FolderFailure(FileFailure failure) {
-  return failure == FileFailure::ReadOnly || failure == FileFailure::NotFound ? FileFailure::FolderNotWritable : failure;
+  if (failure == FileFailure::NotFound) return FileFailure::FolderGone;
+  return failure == FileFailure::ReadOnly ? FileFailure::FolderNotWritable : failure;
 }
 
 }  // namespace

@@ -12,6 +12,7 @@ enum class FileFailure {
   ReadOnly,           // the file is marked read-only, or the medium is
   HeldByAnother,      // another program has it open and shares it with no writer
   FolderNotWritable,  // its folder takes no new file
+  FolderGone,         // its folder is not there: moved, renamed, removed, or its drive let go
   DiskFull,           // no room for a second copy beside the first
   NoMemory,
   Unread,             // the file could not be read whole: a read failed or came short, or it is too large

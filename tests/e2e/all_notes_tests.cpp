@@ -155,6 +155,7 @@ TEST_F(AllNotes, ASyncToolsConflictCopyIsToldAndItsDifferingNotesAreRestoredLeav
                            CrLfLines(GroupLines("Trip", 500, 120, 200, "plans", 0, 8252912, 0, 0, 0, 0));
   WriteBytes(InPlace(dir, copyName.c_str()), copy);
   EXPECT_TRUE(WaitUntil([&] { return ToldOf("\\" + copyName); }));
+  EXPECT_NE(BalloonSaying(copyName + " is beside Settings.ini"), nullptr);
   ListWindow w = OpenList(*this);
   ASSERT_EQ(Rows(w.bin), 2);  // "Home" is as the notes have it
   PressKey(w.bin, VK_DOWN);

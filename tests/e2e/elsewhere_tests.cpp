@@ -95,4 +95,28 @@ TEST_F(Elsewhere, ADamagedFileAStormOfChangesAndADeletedFileLoseNoNoteAndRebuild
   EXPECT_TRUE(IsWindow(alpha) && IsWindow(beta));
 }
 
+// Windows refuses to rename the folder a program works in; another computer (a share's server)
+// or the host does not. The notes stay; what was typed is stored once the folder is back.
+TEST_F(Elsewhere, AFolderRenamedOrRemovedLosesNothingAndIsWatchedAgainOnceBack) {
+  const std::string one = Group("Alpha", 100, "one");
+  Launch(one.c_str(), 1);
+  const std::string folder = "'" + dir.unix + "'", away = "'" + dir.unix + "-away'";
+  const auto typedWhileGone = [&](const std::string& gone, const std::string& back, const std::string& before) {
+    ASSERT_TRUE(RunOnHost(gone));
+    TypeText(EditArea(1), "!");
+    HWND told = BalloonSaying("its folder is gone");
+    ASSERT_NE(told, nullptr);
+    ShowWindow(told, SW_HIDE);  // the next one stands anew
+    ASSERT_TRUE(RunOnHost(back));
+    PostCommand(Note(1), SaveNoteItem);
+    EXPECT_EQ(Changed(before), WithKey(one, "Alpha", "Text", TextOf(EditArea(1))));
+  };
+  typedWhileGone("mv " + folder + " " + away, "mv " + away + " " + folder, one);
+  typedWhileGone("rm -r " + folder, "mkdir " + folder, NoFile);
+  EXPECT_EQ(TextOf(EditArea(1)), "!!one");
+  // The store made the watch on the folder again: a change is seen at once, not by the look every 30 s.
+  Land(Group("Alpha", 100, "changed elsewhere"));
+  EXPECT_TRUE(WaitUntil([&] { return TextOf(EditArea(1)) == "changed elsewhere"; }));
+}
+
 }  // namespace

@@ -24,27 +24,6 @@ Held Hold(const std::string& path) {
   return Held(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr), CloseHandle);
 }
 
-// The tray's tooltip windows: its balloons, or the tips its icons show under the mouse.
-std::vector<HWND> TrayTooltips(bool balloons) {
-  std::vector<HWND> found;
-  for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, TOOLTIPS_CLASSA, nullptr));) {
-    if (((GetWindowLongA(w, GWL_STYLE) & TTS_BALLOON) != 0) == balloons) found.push_back(w);
-  }
-  return found;
-}
-
-// The balloon on screen that says `text`, waited for.
-HWND BalloonSaying(const std::string& text, int timeoutMs = 30000) {
-  HWND shown = nullptr;
-  WaitUntil([&] {
-    for (HWND w : TrayTooltips(true)) {
-      if (IsWindowVisible(w) && TextOf(w).find(text) != std::string::npos) shown = w;
-    }
-    return shown != nullptr;
-  }, timeoutMs);
-  return shown;
-}
-
 // The message box's text, from whichever of its labels holds it.
 std::string BoxText(HWND box) {
   std::string text;

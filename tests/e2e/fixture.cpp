@@ -1,5 +1,7 @@
 #include "fixture.h"
 
+#include <commctrl.h>
+
 #include <cstring>
 
 void E2eTest::TearDown() {
@@ -97,6 +99,25 @@ bool Xdo(const std::string& actions, HWND over) {
   const std::string at =
       std::to_string((rect.left + rect.right) / 2) + " " + std::to_string((rect.top + rect.bottom) / 2);
   return RunOnHost("xdotool " + (over ? "mousemove " + at + " " : std::string()) + actions);
+}
+
+std::vector<HWND> TrayTooltips(bool balloons) {
+  std::vector<HWND> found;
+  for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, TOOLTIPS_CLASSA, nullptr));) {
+    if (((GetWindowLongA(w, GWL_STYLE) & TTS_BALLOON) != 0) == balloons) found.push_back(w);
+  }
+  return found;
+}
+
+HWND BalloonSaying(const std::string& text, int timeoutMs) {
+  HWND shown = nullptr;
+  WaitUntil([&] {
+    for (HWND w : TrayTooltips(true)) {
+      if (IsWindowVisible(w) && TextOf(w).find(text) != std::string::npos) shown = w;
+    }
+    return shown != nullptr;
+  }, timeoutMs);
+  return shown;
 }
 
 std::vector<HWND> TrayIcons() {

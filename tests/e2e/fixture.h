@@ -47,6 +47,10 @@ class E2eTest : public ::testing::Test {
 bool Xdo(const std::string& actions, HWND over = nullptr);
 // The icons in Wine's own tray window.
 std::vector<HWND> TrayIcons();
+// The tray's tooltip windows: its balloons, or the tips its icons show under the mouse.
+std::vector<HWND> TrayTooltips(bool balloons);
+// The balloon on screen that says `text`, waited for.
+HWND BalloonSaying(const std::string& text, int timeoutMs = 30000);
 bool Topmost(HWND window);
 int Alpha(HWND window);  // 255 when not translucent
 
