@@ -259,7 +259,7 @@ void WatchLiveNote(std::int32_t note) {
 
 void Ask(Request request) {
   requests.push_back(std::move(request));
-  QueueRequestEvent(view.window);
+  QueueEvent(RequestEvent, view.window);
 }
 
 void AskToOpenRow(std::int32_t item) {

@@ -14,6 +14,7 @@
 #include "outside_change.h"
 #include "persistence.h"
 #include "settings_store.h"
+#include "store_cycle.h"
 #include "store_status.h"
 #include "window_layer.h"
 
@@ -96,8 +97,7 @@ void KeepBothTexts(ObjectNumber note, StoredNote read) {
 // A note whose group is gone goes to the bin as it was last read here, then closes.
 void PutAwayGone(const std::vector<ObjectNumber>& gone, const std::string& before) {
   std::vector<std::string> groups(gone.size());
-  const std::size_t from = before.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;  // a byte-order mark is the store's own
-  OpenSettingsFrom(SettingsFile, {"", before.data() + from, static_cast<std::uint32_t>(before.size() - from)});
+  OpenSettingsImage(before);
   for (std::size_t at = 0; at < gone.size(); ++at) StoredGroupText(NoteTitle(gone[at]).c_str(), groups[at]);
   DiscardSettings();
   for (std::size_t at = 0; at < gone.size(); ++at) {

@@ -136,9 +136,10 @@ void BeforeStore() {
 }
 
 void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD) {
+  if (!watching) return;
   if (change == INVALID_HANDLE_VALUE) WatchFolder();  // a folder that came back, a share reconnected
-  if (watching) TellConflictCopies();
-  if (watching && !(StampNow() == seen)) Settle();
+  TellConflictCopies();
+  if (!(StampNow() == seen)) Settle();
 }
 
 }  // namespace

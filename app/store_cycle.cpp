@@ -61,16 +61,11 @@ void TellLiveNotes(const std::vector<Write>& writes, bool stored) {
   }
 }
 
-constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
-
 // The file as the program last saw it, opened as a document to be made as a new file: its image,
 // else (memory ran out for that) the live notes as the file last held them. True for the image.
 bool OpenAsLastSeen() {
   if (const std::string* image = SettingsImage()) {
-    const bool marked = image->compare(0, 3, ByteOrderMark) == 0;
-    const std::size_t from = marked ? 3 : 0;
-    OpenSettingsFrom(SettingsFile, {marked ? ByteOrderMark : "", image->data() + from,
-                                    static_cast<std::uint32_t>(image->size() - from)});
+    OpenSettingsImage(*image);
     return true;
   }
   OpenSettings(SettingsFile);
@@ -104,6 +99,14 @@ void OpenWithWaitingWrites() {
 }
 
 }  // namespace
+
+void OpenSettingsImage(const std::string& image) {
+  constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
+  const bool marked = image.compare(0, 3, ByteOrderMark) == 0;
+  const std::size_t from = marked ? 3 : 0;
+  OpenSettingsFrom(SettingsFile, {marked ? ByteOrderMark : "", image.data() + from,
+                                  static_cast<std::uint32_t>(image.size() - from)});
+}
 
 void BeginStore() {
   if (beforeStoreHandler) beforeStoreHandler();

@@ -10,6 +10,8 @@
 // remembered, tried again by every later cycle until it is taken, and the person is told.
 // The Cycle... operations work inside an open cycle; the Store... ones are whole cycles.
 void BeginStore();
+// Opens bytes the file held (its image) as the document, a byte-order mark in them as the store's.
+void OpenSettingsImage(const std::string& image);
 // Selects a group by name; the first key written creates it.
 void CycleSelectGroup(const std::string& name);
 void CycleWriteKey(NoteKey key, const std::string& value);

@@ -220,7 +220,8 @@ void ReportElsewhere(int notes) {
   for (int i = 0; i < 10; ++i) {
     std::string file = NotesFile(notes);
     const std::string text = "changed " + std::to_string(i);
-    file.replace(file.find("Text = ") + 7, file.find("\r\n", file.find("Text = ")) - file.find("Text = ") - 7, text);
+    const std::size_t at = file.find("Text = ") + 7;
+    file.replace(at, file.find("\r\n", at) - at, text);
     WriteBytes(part, file);
     LARGE_INTEGER start = Now();
     MoveFileExA(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);

@@ -364,8 +364,6 @@ LRESULT CALLBACK LayerWindowProcedure(HWND handle, UINT message, WPARAM wParam, 
   return result == NotHandled ? DefWindowProcA(handle, message, wParam, lParam) : result;
 }
 
-void QueueRequestEvent(HWND handle) { EnqueueAndWake(RequestEvent, handle); }
-
 void QueueEvent(std::int32_t kind, HWND handle) { EnqueueAndWake(kind, handle); }
 
 void WatchHandle(HANDLE handle, std::int32_t kind) {

@@ -19,7 +19,7 @@ enum : std::int32_t {
   DisplayChangeEvent = 13106,   // monitors or their work areas changed
   KeyboardMenuEvent = 13107,    // Shift+F10 or the menu key on a window of the layer
   BringNotesEvent = 13108,      // BringNotesMessage came in, in whatever loop
-  RequestEvent = 13109,         // QueueRequestEvent: a window asked the main loop for work
+  RequestEvent = 13109,         // a window asked the main loop for work (QueueEvent)
   FileChangeEvent = 13110,      // the handle given to WatchHandle was signalled
   FileSettledEvent = 13111      // queued by the program's file watch for the main loop
 };
@@ -48,10 +48,8 @@ std::int32_t LastSubtype();
 LRESULT CALLBACK LayerWindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
 // Dispatches whatever waits in the queue; the events it would make are dropped.
 void DrainMessages();
-// A RequestEvent for the main loop, kept through any loop that dispatches meanwhile (a drain, a
-// menu, a dialog): work asked for in a window procedure then never runs inside another command.
-void QueueRequestEvent(HWND handle);
-// An event of `kind` for the main loop, kept as a RequestEvent is.
+// An event of `kind` for the main loop, kept through any loop that dispatches meanwhile (a drain,
+// a menu, a dialog): work asked for in a window procedure then never runs inside another command.
 void QueueEvent(std::int32_t kind, HWND handle);
 // The main loop's wait also wakes for `handle`: once signalled, NextEvent gives `kind` once and the
 // handle is no longer waited on until it is given again. Null waits on none.

@@ -100,10 +100,6 @@ TEST(Search, BlanksAtEitherEndAreNoPartOfItAndANoteHoldsItInItsTitleOrText) {
   for (const auto& l : lines) EXPECT_EQ(FirstLineOf(l.text, l.room), l.line) << l.room;
 }
 
-}  // namespace
-
-namespace {
-
 unsigned hereOf[8];
 unsigned ChangedHere(std::int32_t number) { return hereOf[number]; }
 
