@@ -123,6 +123,7 @@ void RunNoteCommand(std::int32_t item, ObjectNumber note) {
     case TransparentItem: MakeTransparent(note); break;
     case OnTopItem: PutOnTop(note); break;
     case DeleteNoteItem: DeleteNote(note); break;
+    case MoveNoteItem: MoveNoteByHand(note, WM_SYSCOMMAND, SC_MOVE); break;
     default: break;
   }
 }
@@ -221,6 +222,11 @@ ObjectNumber RestoreFromBin(const BinEntry& entry) {
   return note;
 }
 
+void MoveNoteByHand(ObjectNumber note, UINT message, WPARAM how) {
+  SendMessageA(WindowHandle(note), message, how, 0);
+  if (WindowMovedSinceMark(note)) StoreChangedNotes();
+}
+
 void ShowNoteMenuAtNote(ObjectNumber note) {
   RECT frame;
   if (!GetWindowRect(WindowHandle(note), &frame)) return;
@@ -257,7 +263,7 @@ bool RunMenuCommand(std::int32_t item, ObjectNumber window) {
     default:
       // A note's items come only with its window; without one, the command could only write
       // its keys into no note's group.
-      if (item >= HideNoteItem && item <= DeleteNoteItem && IsLiveNote(window)) RunNoteCommand(item, window);
+      if (item >= HideNoteItem && item <= MoveNoteItem && IsLiveNote(window)) RunNoteCommand(item, window);
       break;
   }
   return true;

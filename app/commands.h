@@ -1,4 +1,6 @@
 #pragma once
+#include <windows.h>
+
 #include <cstdint>
 
 #include "note_bin.h"
@@ -18,6 +20,10 @@ bool RunMenuCommand(std::int32_t item, ObjectNumber window);
 FileFailure FreeTitleFrom(const std::string& wanted, std::string& free);
 // Asks for a title and creates a note under it, unless the answer leaves no title.
 void AskForNewNote();
+// The platform's own move loop, which returns at its end: a drag (WM_NCLBUTTONDOWN, HTCAPTION) or
+// the keyboard's (WM_SYSCOMMAND, SC_MOVE: arrows, then Enter, or Escape to put it back). A note
+// moved is stored as at a drop.
+void MoveNoteByHand(ObjectNumber note, UINT message, WPARAM how);
 // The note's menu below its title strip, for the keyboard.
 void ShowNoteMenuAtNote(ObjectNumber note);
 // The note shown if hidden (stored as shown), brought to the front with the caret in its text.

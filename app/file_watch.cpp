@@ -65,7 +65,8 @@ void TellFileGone() {
   if (toldGone || !SettingsFileSeen() || LiveNotes().empty()) return;
   toldGone = true;
   TellNotice("Settings.ini was removed",
-             "Another program removed Settings.ini: your notes stay here and are saved in it again at the next change.");
+             "Another program removed Settings.ini: your notes stay here and are saved in it again at the next change.",
+             true);
 }
 
 constexpr char ToldCopiesKey[] = "Software\\Tackpad\\Conflict copies told";
@@ -91,7 +92,8 @@ void TellConflictCopies() {
     if (!FirstTimeSeen(folder + copy)) continue;
     TellNotice("A sync tool kept another copy of your notes",
                copy + " is beside Settings.ini: a sync tool made it for notes changed in two places. \"All "
-                      "Notes...\" lists its notes that differ from yours.");
+                      "Notes...\" lists its notes that differ from yours.",
+               true);
   }
 }
 

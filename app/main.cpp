@@ -70,6 +70,24 @@ void ShowTrayIcon() {
   }
 }
 
+// What the mouse does is kept; the keyboard's Enter on the icon does what a double-click does, and
+// its menu request opens the menu at the icon, the focus given back to the icon after Escape.
+void AnswerTray(std::int32_t subtype) {
+  HWND owner = WindowHandle(OwnerWindow);
+  switch (subtype) {
+    case TrayRightClick: ShowMenuAtCursor(TrayMenu, owner); break;
+    case TrayMenuRequest:
+      if (!ShowMenuAt(TrayMenu, owner, LastPoint().x, LastPoint().y)) TrayIconFocus(TrayIcon);
+      break;
+    case TrayLeftDoubleClick:
+    case TrayKeySelect: AskForNewNote(); break;
+    case TrayBalloonClick:
+      if (BalloonSpeaksOfListedNotes()) OpenAllNotes();
+      break;
+    default: break;
+  }
+}
+
 // Runs until "Exit" or until any window of the program is asked to close ("All Notes" closes alone).
 void MainLoop() {
   for (;;) {
@@ -78,15 +96,13 @@ void MainLoop() {
     ObjectNumber window = LastWindow();
     switch (kind) {
       case TrayEvent:
-        if (LastSubtype() == TrayRightClick) ShowMenuAtCursor(TrayMenu, WindowHandle(OwnerWindow));
-        if (LastSubtype() == TrayLeftDoubleClick) AskForNewNote();
+        AnswerTray(LastSubtype());
         break;
       case WM_LBUTTONDOWN:
         // The platform's own move loop drags the note as if by a caption; it returns at the drop. A
         // press in the text area is the text's: it places the caret or starts a selection.
         if (!IsLiveNote(window) || LastItem() == EditAreaOf(window)) break;
-        SendMessageA(WindowHandle(window), WM_NCLBUTTONDOWN, HTCAPTION, 0);
-        if (WindowMovedSinceMark(window)) StoreChangedNotes();
+        MoveNoteByHand(window, WM_NCLBUTTONDOWN, HTCAPTION);
         break;
       case WM_RBUTTONDOWN:
         if (IsLiveNote(window)) ShowMenuAtCursor(window, WindowHandle(window));
@@ -95,8 +111,10 @@ void MainLoop() {
         if (item == AllNotesItem) OpenAllNotes();
         else if (!RunMenuCommand(item, window)) return;
         break;
-      case KeyboardMenuEvent:
-        if (IsLiveNote(window)) ShowNoteMenuAtNote(window);
+      case ContextMenuEvent:
+        if (!IsLiveNote(window)) break;
+        if (LastPoint().x == -1 && LastPoint().y == -1) ShowNoteMenuAtNote(window);
+        else ShowMenuAt(window, WindowHandle(window), LastPoint().x, LastPoint().y);
         break;
       case TaskbarRestartEvent:
         LoadTrayImage();
@@ -179,6 +197,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   FinishInterruptedReplace(BinFile);
   TellOfRecoveryFile();
   if (ProbeFileSize(SettingsFile) != -1) LoadNotes();
+  else TellWhereTheIconIs();
   StartWatchingFile(WindowHandle(OwnerWindow));
   for (;;) {
     MainLoop();

@@ -41,10 +41,11 @@ void BuildEditArea(const Note& note, ObjectNumber number) {
   ApplyGadgetColour(edit, BackColour, note.bkgColor);
   HWND control = GadgetHandle(edit);
   if (control) {
-    // No border, and lines wrap at the control's own width.
+    // No border, and lines wrap at the control's own width. It stays after the title strip, whose
+    // text accessibility tools take for its name.
     SetWindowLongA(control, GWL_EXSTYLE, GetWindowLongA(control, GWL_EXSTYLE) & ~WS_EX_CLIENTEDGE);
     SetWindowPos(control, nullptr, 0, 0, 0, 0,
-                 SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
     SendMessageA(control, EM_SETTARGETDEVICE, 0, 0);
   }
   PutGadgetText(edit, note.text.c_str());
@@ -55,6 +56,7 @@ void BuildNoteMenu(ObjectNumber number) {
   NewPopupMenu(number);
   AddMenuItem(HideNoteItem, "Hide note");
   AddMenuItem(RollUpItem, "Roll up");
+  AddMenuItem(MoveNoteItem, "Move");
   AddMenuSeparator();
   BeginSubmenu("Edit note");
   AddMenuItem(BackgroundColorItem, "Background Color ");
@@ -85,8 +87,9 @@ void BuildNoteMenu(ObjectNumber number) {
 }  // namespace
 
 // Made where it is stored and sized once the window knows its monitor's scale; shown only then.
+// Its title names it to screen readers and in Alt+Tab.
 LiveNote* BuildNoteWindow(const Note& note, ObjectNumber number, bool showAtOnce) {
-  if (!NewWindow(number, PhysicalCoordinate(note.xPos), PhysicalCoordinate(note.yPos), 0, 0, "",
+  if (!NewWindow(number, PhysicalCoordinate(note.xPos), PhysicalCoordinate(note.yPos), 0, 0, note.title.c_str(),
                  WS_POPUP | WindowInvisible, WindowHandle(OwnerWindow))) {
     return nullptr;
   }
@@ -202,6 +205,7 @@ std::string NoteTitle(ObjectNumber note) {
 void RetitleNote(ObjectNumber note, const std::string& title) {
   RenameLiveNote(note, title);
   PutGadgetText(TitleStripOf(note), title.c_str());
+  SetWindowTextA(WindowHandle(note), title.c_str());
 }
 
 bool NoteText(ObjectNumber note, std::string& text) {

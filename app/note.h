@@ -31,7 +31,7 @@ struct Note {
 enum NoteMenuItem : std::int32_t {
   HideNoteItem = 1, RollUpItem, BackgroundColorItem, TextColorItem, TextFontItem, SaveNoteItem,
   SmallItem, NormalItem, LargeItem, CutItem, CopyItem, PasteItem, SelectAllItem,
-  TransparentItem, OnTopItem, DeleteNoteItem
+  TransparentItem, OnTopItem, DeleteNoteItem, MoveNoteItem
 };
 
 constexpr ObjectNumber TitleStripOf(ObjectNumber note) { return note + 2; }

@@ -52,6 +52,7 @@ std::string FailureReason(FileFailure why, const std::string& file) {
 namespace {
 
 bool heldIsFailure;  // the balloon held tells of a failure a later success makes untrue
+bool heldListsNotes, shownListsNotes;  // the balloon held, and the last shown, speaks of notes "All Notes" lists
 
 // Cut from its middle, so that where it starts and the file's name both show.
 std::string ShortenedPath(const std::string& path, std::size_t most) {
@@ -70,10 +71,11 @@ std::string ReadFailureReason(FileFailure why) {
                                                                           : std::string(SettingsFile) + " could not be read";
 }
 
-void Tell(const char* title, const std::string& text, bool failure = false) {
+void Tell(const char* title, const std::string& text, bool failure = false, bool listsNotes = false) {
   balloonTitle = title;
   balloonText = text;
   heldIsFailure = failure;
+  heldListsNotes = listsNotes;
   ShowStoreStatus();
 }
 
@@ -121,7 +123,15 @@ void TellNoteNotMade(FileFailure why) {
        "No note was made, as the titles of the stored notes cannot be read: " + ReadFailureReason(why) + ".");
 }
 
-void TellNotice(const char* title, const std::string& text) { Tell(title, text); }
+void TellNotice(const char* title, const std::string& text, bool listsNotes) { Tell(title, text, false, listsNotes); }
+
+bool BalloonSpeaksOfListedNotes() { return shownListsNotes; }
+
+void TellWhereTheIconIs() {
+  Tell("Tackpad is running",
+       "Its icon is in the notification area. Where Windows keeps new icons out of sight, it is under the arrow "
+       "beside the clock: drag it onto the taskbar to keep it in view.");
+}
 
 void TellFileWrittenAgain() {
   Tell("Tackpad wrote your notes again", std::string(SettingsFile) + " was missing: your notes were written again.");
@@ -143,5 +153,7 @@ HeldStatus HeldStoreStatus() { return {tip, balloonText}; }
 void ShowStoreStatus() {
   if (!TrayIconSetTip(TrayIcon, tip.c_str())) return;  // no icon yet: shown once it is added
   if (balloonText.empty()) return;
-  if (TrayIconBalloon(TrayIcon, balloonTitle.c_str(), balloonText.c_str(), NIIF_WARNING)) balloonText.clear();
+  if (!TrayIconBalloon(TrayIcon, balloonTitle.c_str(), balloonText.c_str(), NIIF_WARNING)) return;
+  balloonText.clear();
+  shownListsNotes = heldListsNotes;
 }

@@ -18,8 +18,13 @@ void ReportDailyCopy(FileFailure why);
 void TellNoteNotDeleted(FileFailure why, const char* file);
 // "New Note" could not learn the stored titles, so no note was made.
 void TellNoteNotMade(FileFailure why);
-// A balloon of its own, once: what happened to the notes from elsewhere.
-void TellNotice(const char* title, const std::string& text);
+// A balloon of its own, once: what happened to the notes from elsewhere. `listsNotes`: a click
+// on it opens "All Notes", which lists the notes it speaks of.
+void TellNotice(const char* title, const std::string& text, bool listsNotes = false);
+// Whether the balloon shown last was such a one.
+bool BalloonSpeaksOfListedNotes();
+// The very first start: where the icon is, which Windows 11 puts out of sight.
+void TellWhereTheIconIs();
 // A store found the file missing and made it again from what the program knew.
 void TellFileWrittenAgain();
 // A start after changes went to a recovery file: says where it is.

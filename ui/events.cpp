@@ -1,6 +1,8 @@
 #include "events.h"
 
 #include <richedit.h>
+#include <shellapi.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <cstring>
@@ -23,6 +25,7 @@ struct EventState {
   ObjectNumber item;
   ObjectNumber window;
   std::int32_t subtype;
+  POINT point;
   std::int32_t pendingKind;
   DeferredEvent* first;
   DeferredEvent* last;
@@ -153,19 +156,48 @@ void TranslateCommand(HWND handle, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+// The icons speak version 4: the event in the low word of lParam, the icon in the high word, the
+// anchor in wParam. A right click brings its release and then WM_CONTEXTMENU, which opens nothing
+// more; WM_CONTEXTMENU alone comes from the keyboard. NIN_SELECT follows every left click.
 void TranslateTrayRelay(WPARAM wParam, LPARAM lParam) {
-  eventState.item = static_cast<ObjectNumber>(wParam);
+  static UINT previous;
+  const UINT message = LOWORD(lParam);
+  const bool echo = message == WM_CONTEXTMENU && previous == WM_RBUTTONUP;
+  previous = message;
+  eventState.item = HIWORD(lParam);
+  eventState.point = POINT{GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam)};
   eventState.pendingKind = 0;
   std::int32_t subtype;
-  switch (lParam) {
+  switch (message) {
     case WM_LBUTTONUP: subtype = TrayLeftClick; break;
     case WM_RBUTTONUP: subtype = TrayRightClick; break;
     case WM_LBUTTONDBLCLK: subtype = TrayLeftDoubleClick; break;
     case WM_RBUTTONDBLCLK: subtype = TrayRightDoubleClick; break;
+    case NIN_KEYSELECT: subtype = TrayKeySelect; break;
+    case WM_CONTEXTMENU: subtype = TrayMenuRequest; break;
+    case NIN_BALLOONUSERCLICK: subtype = TrayBalloonClick; break;
     default: return;
   }
+  if (echo) return;
   eventState.subtype = subtype;
   eventState.pendingKind = TrayEvent;
+}
+
+// A right release lets Windows' default handling send WM_CONTEXTMENU for a request the program
+// took already at the press (`releaseDispatched`): that one opens nothing.
+bool releaseDispatched;
+
+// A request sent from another thread (an assistive tool) comes back posted, so that it is taken as
+// a posted one is: by the main loop alone, never kept for later by a menu's or a question's loop.
+void RequestContextMenu(HWND handle, ObjectNumber window, WPARAM wParam, LPARAM where) {
+  if (InSendMessage()) {
+    PostMessageA(handle, WM_CONTEXTMENU, wParam, where);
+    return;
+  }
+  if (releaseDispatched || window == AnyNumber) return;
+  eventState.window = window;
+  eventState.point = POINT{GET_X_LPARAM(where), GET_Y_LPARAM(where)};
+  eventState.pendingKind = ContextMenuEvent;
 }
 
 LRESULT EraseBackground(HWND handle, HDC dc, ObjectNumber number) {
@@ -298,6 +330,9 @@ LRESULT Translate(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     case TrayRelayMessage:
       TranslateTrayRelay(wParam, lParam);
       return 0;
+    case WM_CONTEXTMENU:  // from a child too: its default handling passes it up
+      RequestContextMenu(handle, number, wParam, lParam);
+      return 0;
     case WM_NCDESTROY:
       ForgetDestroyedWindow(handle);
       return NotHandled;
@@ -321,17 +356,23 @@ void NotePress(HWND target) {
       RecordOfWindow(target) ? eventState.window : static_cast<ObjectNumber>(GetWindowLongPtrA(target, GWLP_ID));
 }
 
+// The menu key's release, whose press opened the menu already, would ask for it again.
+bool IsMenuKeyRelease(const MSG& message) {
+  return (message.message == WM_KEYUP || message.message == WM_SYSKEYUP) && message.wParam == VK_APPS;
+}
+
 void Dispatch(MSG* message) {
-  if (IsMenuKey(*message) && WindowNumberOf(message->hwnd) != AnyNumber) {
-    eventState.window = WindowNumberOf(message->hwnd);
-    eventState.pendingKind = KeyboardMenuEvent;
-    return;
+  if (WindowNumberOf(message->hwnd) != AnyNumber) {
+    if (IsMenuKey(*message)) return RequestContextMenu(message->hwnd, WindowNumberOf(message->hwnd), 0, MAKELPARAM(-1, -1));
+    if (IsMenuKeyRelease(*message)) return;
   }
   HWND active = GetActiveWindow();
   HACCEL table = AcceleratorFor(active);
   if (table && TranslateAcceleratorW(active, table, message)) return;
   TranslateMessage(message);
+  releaseDispatched = message->message == WM_RBUTTONUP || message->message == WM_NCRBUTTONUP;
   DispatchMessageW(message);
+  releaseDispatched = false;
 }
 
 }  // namespace
@@ -358,6 +399,7 @@ ObjectNumber LastItem() { return eventState.item; }
 ObjectNumber LastGadget() { return eventState.item; }
 ObjectNumber LastWindow() { return eventState.window; }
 std::int32_t LastSubtype() { return eventState.subtype; }
+POINT LastPoint() { return eventState.point; }
 
 LRESULT CALLBACK LayerWindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = Translate(handle, message, wParam, lParam);

@@ -17,13 +17,18 @@ enum : std::int32_t {
   ActivateEvent = 13104,
   TaskbarRestartEvent = 13105,  // the shell started anew: every tray icon is gone
   DisplayChangeEvent = 13106,   // monitors or their work areas changed
-  KeyboardMenuEvent = 13107,    // Shift+F10 or the menu key on a window of the layer
+  ContextMenuEvent = 13107,     // a window's menu asked for: keys, touch, an assistive tool (LastPoint)
   BringNotesEvent = 13108,      // BringNotesMessage came in, in whatever loop
   RequestEvent = 13109,         // a window asked the main loop for work (QueueEvent)
   FileChangeEvent = 13110,      // the handle given to WatchHandle was signalled
   FileSettledEvent = 13111      // queued by the program's file watch for the main loop
 };
-enum : std::int32_t { TrayLeftClick = 0, TrayRightClick = 1, TrayLeftDoubleClick = 2, TrayRightDoubleClick = 3 };
+// What a tray icon reports. TrayKeySelect: Enter or Space on it; TrayMenuRequest: Shift+F10 or the
+// menu key on it, its anchor in LastPoint; TrayBalloonClick: its balloon clicked.
+enum : std::int32_t {
+  TrayLeftClick = 0, TrayRightClick = 1, TrayLeftDoubleClick = 2, TrayRightDoubleClick = 3,
+  TrayKeySelect = 4, TrayMenuRequest = 5, TrayBalloonClick = 6
+};
 
 constexpr UINT TrayCallbackMessage = 12501, TrayRelayMessage = 12502;
 // Posted by a second start on the same file: the running program shows its notes.
@@ -44,6 +49,9 @@ ObjectNumber LastItem();
 ObjectNumber LastGadget();
 ObjectNumber LastWindow();
 std::int32_t LastSubtype();
+// Where a ContextMenuEvent or TrayMenuRequest asks for the menu, in screen coordinates; (-1, -1)
+// for a window's menu asked for from the keyboard.
+POINT LastPoint();
 
 LRESULT CALLBACK LayerWindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
 // Dispatches whatever waits in the queue; the events it would make are dropped.

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "accessibility.h"
 #include "events.h"
 #include "memory.h"
 #include "scoped_win32.h"
@@ -216,6 +217,9 @@ LRESULT CALLBACK GadgetProcedure(HWND control, UINT message, WPARAM wParam, LPAR
 
 // Edit areas: a new font would reset the text colour, so it is put back.
 LRESULT CALLBACK EditorProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_GETOBJECT) {
+    if (LRESULT answer = AnswerLabelledEditor(control, wParam, lParam)) return answer;
+  }
   if (message != WM_SETFONT) return CallPrevious(richEditProcedure, control, message, wParam, lParam);
   KeepModifiedFlag unchanged(control);
   CallPrevious(richEditProcedure, control, message, wParam, lParam);

@@ -90,19 +90,21 @@ int IsItemChecked(ObjectNumber number, std::int32_t identifier) {
   return ReadItemState(MenuOf(number), identifier, &item) && (item.fState & MFS_CHECKED) ? 1 : 0;
 }
 
-void ShowMenuAtCursor(ObjectNumber number, HWND window) {
+bool ShowMenuAtCursor(ObjectNumber number, HWND window) {
   POINT cursor{};
   GetCursorPos(&cursor);
-  ShowMenuAt(number, window, cursor.x - 1, cursor.y - 1);
+  return ShowMenuAt(number, window, cursor.x - 1, cursor.y - 1);
 }
 
-void ShowMenuAt(ObjectNumber number, HWND window, int x, int y) {
+bool ShowMenuAt(ObjectNumber number, HWND window, int x, int y) {
   HMENU menu = MenuOf(number);
-  if (!menu) return;
+  if (!menu) return false;
   SetForegroundWindow(window);
-  TrackPopupMenu(menu, TPM_RIGHTBUTTON, x, y, 0, window, nullptr);
+  const auto chosen = static_cast<WORD>(TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, 0, window, nullptr));
+  if (chosen) PostMessageA(window, WM_COMMAND, chosen, 0);
   // Lets the menu of a window in the background close at a click elsewhere and open again.
   PostMessageA(window, WM_NULL, 0, 0);
+  return chosen != 0;
 }
 
 void DiscardMenu(ObjectNumber number) {

@@ -17,7 +17,8 @@ void EndSubmenu();
 // Identifiers are found inside submenus too.
 void SetItemChecked(ObjectNumber number, std::int32_t identifier, int on);
 int IsItemChecked(ObjectNumber number, std::int32_t identifier);
-// Returns when the menu closes; the choice arrives later as a command for `window`.
-void ShowMenuAtCursor(ObjectNumber number, HWND window);
-void ShowMenuAt(ObjectNumber number, HWND window, int x, int y);
+// Returns when the menu closes, true when an item was chosen; the choice arrives later as a
+// command for `window`.
+bool ShowMenuAtCursor(ObjectNumber number, HWND window);
+bool ShowMenuAt(ObjectNumber number, HWND window, int x, int y);
 void DiscardMenu(ObjectNumber number);

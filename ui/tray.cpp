@@ -10,7 +10,7 @@ static_assert(sizeof(NOTIFYICONDATAW::szTip) == TipRoom * sizeof(wchar_t) &&
                   sizeof(NOTIFYICONDATAW::szInfo) == BalloonTextRoom * sizeof(wchar_t),
               "the shell's fields");
 #ifndef _WIN64
-static_assert(NOTIFYICONDATAW_V2_SIZE == 936, "the record with balloons has 936 bytes");
+static_assert(sizeof(NOTIFYICONDATAW) == 956, "the record of Windows Vista and later");
 #endif
 
 namespace {
@@ -22,12 +22,12 @@ HWND OwnerOf(ObjectNumber number) {
   return entry ? *entry : nullptr;
 }
 
-// The record every shell call starts from: the version with balloons, which every shell since
-// Windows 2000 takes. Wide, so that no text is cut inside a character.
+// The record every shell call starts from: Windows Vista's, whose version 4 of the callback gives
+// the keyboard's requests with the icon's place. Wide, so that no text is cut inside a character.
 NOTIFYICONDATAW TrayIconData(HWND window, ObjectNumber number, UINT flags, const char* tip) {
   NOTIFYICONDATAW data;
   std::memset(&data, 0, sizeof data);
-  data.cbSize = NOTIFYICONDATAW_V2_SIZE;
+  data.cbSize = sizeof data;
   data.hWnd = window;
   data.uID = static_cast<UINT>(number);
   data.uFlags = flags;
@@ -60,20 +60,24 @@ std::intptr_t TrayIconAdd(ObjectNumber number, HWND window, HICON icon) {
   if (!entry) return 0;
   bool listed = number == AnyNumber;
   if (listed) number = reinterpret_cast<ObjectNumber>(entry);
-  NOTIFYICONDATAW data = TrayIconData(window, number, NIF_MESSAGE | NIF_ICON | NIF_TIP, "");
+  NOTIFYICONDATAW data = TrayIconData(window, number, NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP, "");
   data.hIcon = icon;
   if (!Shell_NotifyIconW(NIM_ADD, &data)) {
     ReleaseEntry(trayTable, number);
     return 0;
   }
   *entry = window;
+  // Asked at every add: a shell started anew knows nothing of the last one's.
+  data.uVersion = NOTIFYICON_VERSION_4;
+  Shell_NotifyIconW(NIM_SETVERSION, &data);
   return listed ? number : 1;
 }
 
 int TrayIconSetTip(ObjectNumber number, const char* text) {
   HWND window = OwnerOf(number);
   if (!text || !window) return 0;
-  NOTIFYICONDATAW data = TrayIconData(window, number, NIF_TIP, text);
+  // Version 4 shows the standard tip only when asked to.
+  NOTIFYICONDATAW data = TrayIconData(window, number, NIF_TIP | NIF_SHOWTIP, text);
   data.uCallbackMessage = TrayCallbackMessage;
   return Shell_NotifyIconW(NIM_MODIFY, &data);
 }
@@ -94,6 +98,13 @@ int TrayIconSetImage(ObjectNumber number, HICON icon) {
   NOTIFYICONDATAW data = TrayIconData(window, number, NIF_ICON, nullptr);
   data.hIcon = icon;
   return Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
+int TrayIconFocus(ObjectNumber number) {
+  HWND window = OwnerOf(number);
+  if (!window) return 0;
+  NOTIFYICONDATAW data = TrayIconData(window, number, 0, nullptr);
+  return Shell_NotifyIconW(NIM_SETFOCUS, &data);
 }
 
 void TrayIconRemove(ObjectNumber number) {

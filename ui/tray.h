@@ -6,7 +6,7 @@
 
 #include "object_table.h"
 
-// Numbered notification-area icons; clicks reach the owning window as TrayEvents.
+// Numbered notification-area icons; clicks and keys reach the owning window as TrayEvents.
 void StartTray();
 void EndTray();
 // Non-zero on success (with AnyNumber: the name of the icon), 0 when refused.
@@ -20,6 +20,8 @@ int TrayIconSetTip(ObjectNumber number, const char* text);
 int TrayIconBalloon(ObjectNumber number, const char* title, const char* text, DWORD icon);
 // The icon drawn anew, at the size the notification area now asks for.
 int TrayIconSetImage(ObjectNumber number, HICON icon);
+// The keyboard's focus handed back to the notification area, as after a menu opened from it.
+int TrayIconFocus(ObjectNumber number);
 void TrayIconRemove(ObjectNumber number);
 // A text in the process's code page into a field of `room` UTF-16 units, cut at a character's
 // boundary where it is longer.

@@ -1,8 +1,10 @@
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstring>
 
+#include "events.h"
 #include "fixture.h"
 
 namespace {
@@ -13,9 +15,10 @@ struct ListWindow {
   HWND frame, field, notes, bin;
 };
 
-// Opened by the tray menu's item; its parts as a person's tools find them.
-ListWindow OpenList(E2eTest& t) {
-  PostCommand(t.app.owner, AllNotesItem);
+// Opened by the tray menu's item, or by a click on a balloon; its parts as a person's tools find them.
+ListWindow OpenList(E2eTest& t, LPARAM balloonClick = 0) {
+  if (balloonClick) PostMessageA(t.app.owner, TrayCallbackMessage, 0, balloonClick);
+  else PostCommand(t.app.owner, AllNotesItem);
   ListWindow w{t.Dialog("WindowClass_1001"), nullptr, nullptr, nullptr};
   EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(w.frame); }));  // shown once filled
   w.field = ChildOf(w.frame, "Edit");
@@ -56,6 +59,7 @@ TEST_F(AllNotes, EveryNoteIsListedFoundInAnyCaseAndScriptAndAHiddenOneOpensStori
   EXPECT_EQ(TextOf(w.frame), "All Notes");
   EXPECT_TRUE(GetWindowLongA(w.frame, GWL_EXSTYLE) & WS_EX_APPWINDOW);
   EXPECT_EQ(Focus(w.frame), w.field);
+  EXPECT_EQ(AccessibleName(w.field), "Search (title or text):");
   const struct { const char* search; int found; } searches[] = {
       {"nowhere", 0}, {"", 3},      {"CAFÉ", 1},           {"CAFE\xCC\x81", 1},  // a decomposed É too
       {"CRÈME", 1},   {"σοφια", 1}, {"  \t second LINE ", 1}, {"&", 1}, {"  ", 3}};
@@ -122,7 +126,7 @@ TEST_F(AllNotes, ADeletedNoteComesBackWithItsTextUnderAFreeTitleWhereItsOwnIsTak
   EXPECT_TRUE(WaitUntil([&] { return Bin(*this) == damaged + cut.substr(2) && Rows(w.bin) == 2; })) << Bin(*this);
   HWND restored = nullptr;
   for (int n = 1; n < 20 && !restored; n += 2) {
-    if (Note(n) && TextOf(TitleStrip(n)) == "Work (2)") restored = Note(n);
+    if (Note(n) && TextOf(Note(n)) == "Work (2)") restored = Note(n);  // the window named by its title
   }
   ASSERT_NE(restored, nullptr);
   EXPECT_TRUE(IsWindowVisible(restored));
@@ -156,7 +160,7 @@ TEST_F(AllNotes, ASyncToolsConflictCopyIsToldAndItsDifferingNotesAreRestoredLeav
   WriteBytes(InPlace(dir, copyName.c_str()), copy);
   EXPECT_TRUE(WaitUntil([&] { return ToldOf("\\" + copyName); }));
   EXPECT_NE(BalloonSaying(copyName + " is beside Settings.ini"), nullptr);
-  ListWindow w = OpenList(*this);
+  ListWindow w = OpenList(*this, MAKELPARAM(NIN_BALLOONUSERCLICK, 1));
   ASSERT_EQ(Rows(w.bin), 2);  // "Home" is as the notes have it
   PressKey(w.bin, VK_DOWN);
   PressKey(w.bin, VK_RETURN);

@@ -57,7 +57,7 @@ TEST_F(Elsewhere, TypingHereWhileTheTextChangesElsewhereKeepsBothTexts) {
   Land(elsewhere);
   // The window shows before its text is loaded into it.
   ASSERT_TRUE(WaitUntil([&] { return Note(5) && TextOf(EditArea(5)) == "there"; }));
-  EXPECT_EQ(TextOf(EditArea(1)), "here one");
+  EXPECT_EQ(TextOf(EditArea(1)) + " / " + TextOf(Note(5)), "here one / Alpha (2)");
   const std::string stored = Changed(elsewhere);
   EXPECT_EQ(stored, WithKey(elsewhere, "Alpha", "Text", "here one") +
                         CrLfLines(GroupLines("Alpha (2)", 100, 100, 200, "there", 0, 8252912, 0, 0, 0, 0)));

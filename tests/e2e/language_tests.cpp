@@ -1,6 +1,8 @@
 // Text in any script, in plain files, files with a byte-order mark and files in the legacy code page.
 #include "fixture.h"
 
+#include <oleacc.h>
+
 namespace {
 
 using Languages = E2eTest;
@@ -38,6 +40,11 @@ TEST_F(Languages, WhatATypedNoteShowsItsFileHoldsAndARestartShowsAndItsTitleOwns
     ASSERT_NO_FATAL_FAILURE(Exit());
     ASSERT_NO_FATAL_FAILURE(Start(1));
     EXPECT_EQ(TextOf(TitleStrip(1)) + " / " + TextOf(EditArea(1)), shown);
+    // Screen readers and Alt+Tab name the note, and its text area, by its title.
+    long role = 0;
+    EXPECT_EQ(TextOf(Note(1)) + " / " + AccessibleName(Note(1)) + " / " + AccessibleName(EditArea(1), &role),
+              TextOf(TitleStrip(1)) + " / " + TextOf(TitleStrip(1)) + " / " + TextOf(TitleStrip(1)));
+    EXPECT_EQ(role, ROLE_SYSTEM_TEXT);
     ASSERT_NO_FATAL_FAILURE(Exit());
   }
 }
