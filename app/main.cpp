@@ -195,9 +195,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   StartAutosave(WindowHandle(OwnerWindow));
   FinishInterruptedReplace(SettingsFile);  // before anything looks for the file
   FinishInterruptedReplace(BinFile);
+  const bool stored = ProbeFileSize(SettingsFile) != -1;
+  if (!stored) TellWhereTheIconIs();  // first: any notice of a recovery file takes its place
   TellOfRecoveryFile();
-  if (ProbeFileSize(SettingsFile) != -1) LoadNotes();
-  else TellWhereTheIconIs();
+  if (stored) LoadNotes();
   StartWatchingFile(WindowHandle(OwnerWindow));
   for (;;) {
     MainLoop();

@@ -3,7 +3,8 @@
 // beyond the loading pause (200 notes), "Hide All Notes" over 500 notes, CPU while idle and
 // memory over 1000 commands, a second start's hand-over and a start during "Exit", the "All Notes"
 // window over 1000 notes, a file replaced elsewhere until its note shows the change (10 and 1000
-// notes) and CPU while idle with the watch on. Built with the end-to-end tests; never run by them.
+// notes) and CPU while idle with the watch on; a text area's accessible name and a context-menu
+// request, each beside its peer. Built with the end-to-end tests; never run by them.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -243,6 +244,49 @@ void ReportElsewhere(int notes) {
   ExitApp(app, ExitItem, &code);
 }
 
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// What a screen reader and touch meet, each beside its peer: a text area's name (read through the
+// program's own answer) beside its title strip's (the system's object alone), and a context-menu
+// request beside a right press, from the post until the menu shows.
+void ReportReach() {
+  Place place = FreshDirectory("bench-reach");
+  RunningApp app;
+  StartOn(place, 10, app);
+  HWND note = NoteWindow(app, 1), edit = ChildOf(note, "RichEdit20W"), strip = ChildOf(note, "Static");
+  std::vector<double> edits, strips, requests, presses;
+  for (int i = 0; i < 100; ++i) {
+    for (auto [control, times] : {std::pair<HWND, std::vector<double>*>{edit, &edits}, {strip, &strips}}) {
+      LARGE_INTEGER start = Now();
+      AccessibleName(control);
+      times->push_back(Milliseconds(start, Now()));
+    }
+  }
+  const RECT frame = Outer(note);
+  for (int i = 0; i < 20; ++i) {
+    for (bool request : {true, false}) {
+      LARGE_INTEGER start = Now();
+      if (request) PostMessageA(edit, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit), MAKELPARAM(frame.left + 30, frame.top + 30));
+      else PostMessageA(strip, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(30, 5));
+      HWND menu = nullptr;
+      WaitUntil([&] { return IsWindowVisible(menu = WaitForWindow(app.process.dwProcessId, "#32768", 0)); });
+      (request ? requests : presses).push_back(Milliseconds(start, Now()));
+      PostMessageA(note, WM_CANCELMODE, 0, 0);
+      WaitUntil([&] { return !IsWindowVisible(menu); });
+      Ping(app);
+    }
+  }
+  const double edit50 = Median(edits), strip50 = Median(strips), request50 = Median(requests), press50 = Median(presses);
+  std::printf("Accessible name: text area %.2f ms, title strip %.2f ms (%.2fx); menu shown after a context-menu request "
+              "%.1f ms, after a right press %.1f ms (%.2fx)\n", edit50, strip50, edit50 / strip50, request50, press50,
+              request50 / press50);
+  DWORD code;
+  ExitApp(app, ExitItem, &code);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -257,6 +301,7 @@ int main(int argc, char** argv) {
   if (only.empty() || only == "idle") ReportIdleAndMemory();
   if (only.empty() || only == "second") ReportSecondStart();
   if (only.empty() || only == "allnotes") ReportAllNotes();
+  if (only.empty() || only == "reach") ReportReach();
   if (only.empty() || only == "elsewhere") {
     ReportElsewhere(10);
     ReportElsewhere(1000);

@@ -33,6 +33,7 @@ struct EventState {
 
 EventState eventState;
 UINT taskbarCreatedMessage;
+UINT previousTrayMessage;  // what the icon reported last, in any loop
 HANDLE watchedHandle;  // waited beside the queue by the main loop's wait, until it is signalled
 std::int32_t watchedKind;
 void (*sessionEndHandler)();
@@ -160,10 +161,9 @@ void TranslateCommand(HWND handle, WPARAM wParam, LPARAM lParam) {
 // anchor in wParam. A right click brings its release and then WM_CONTEXTMENU, which opens nothing
 // more; WM_CONTEXTMENU alone comes from the keyboard. NIN_SELECT follows every left click.
 void TranslateTrayRelay(WPARAM wParam, LPARAM lParam) {
-  static UINT previous;
   const UINT message = LOWORD(lParam);
-  const bool echo = message == WM_CONTEXTMENU && previous == WM_RBUTTONUP;
-  previous = message;
+  const bool echo = message == WM_CONTEXTMENU && previousTrayMessage == WM_RBUTTONUP;
+  previousTrayMessage = message;
   eventState.item = HIWORD(lParam);
   eventState.point = POINT{GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam)};
   eventState.pendingKind = 0;

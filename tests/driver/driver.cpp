@@ -2,6 +2,7 @@
 
 #include <colordlg.h>
 #include <dlgs.h>
+#include <oleacc.h>
 
 #include <algorithm>
 
@@ -249,4 +250,30 @@ bool ExitApp(RunningApp& app, int exitItem, DWORD* exitCode) {
     if (WaitForExit(app, exitCode, 2000)) return true;
   }
   return false;
+}
+
+std::string AccessibleName(HWND window, long* role) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // once per thread is enough; again does no harm
+  IAccessible* object = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                        reinterpret_cast<void**>(&object)))) {
+    return "(no accessible object)";
+  }
+  VARIANT self;
+  VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  std::string named = "(no name)";
+  if (object->get_accName(self, &name) == S_OK && name) {
+    named.assign(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, name, -1, nullptr, 0, nullptr, nullptr)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, name, -1, &named[0], static_cast<int>(named.size()), nullptr, nullptr);
+    named.pop_back();
+    SysFreeString(name);
+  }
+  VARIANT kind;
+  VariantInit(&kind);
+  if (role) *role = object->get_accRole(self, &kind) == S_OK && kind.vt == VT_I4 ? kind.lVal : -1;
+  object->Release();
+  return named;
 }

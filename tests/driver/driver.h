@@ -29,6 +29,8 @@ HWND WaitForWindow(DWORD process, const char* className, int timeoutMs = 10000);
 HWND ChildOf(HWND parent, const char* className);
 RECT Outer(HWND window);
 std::string TextOf(HWND window, UINT page = CP_UTF8);  // in UTF-8 unless another code page is asked for
+// What accessibility tools read of a window (OBJID_CLIENT): its name in UTF-8, its role.
+std::string AccessibleName(HWND window, long* role = nullptr);
 
 // Input as the platform posts it: a chosen menu item, characters (UTF-8; a WM_CHAR per UTF-16 unit), a key.
 void PostCommand(HWND window, int item);
