@@ -11,23 +11,30 @@ namespace {
 
 using CreateStandard = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
 using ResultFrom = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
+using StartCom = HRESULT(WINAPI*)(void*, DWORD);
+using AllocateString = BSTR(WINAPI*)(const OLECHAR*, UINT);
 
 // Loaded from the system folder when first asked for: a library of its name beside the program
-// must never run, and most sessions have no assistive tool to ask.
-struct Oleacc {
+// must never run, and most sessions have no assistive tool to ask, so no start pays for them.
+struct AccessibilityCalls {
   CreateStandard createStandard;
   ResultFrom resultFrom;
+  AllocateString allocateString;
 };
 
-const Oleacc& OleaccCalls() {
-  static Oleacc calls = [] {
-    Oleacc found{};
-    HMODULE library = LoadSystemLibrary("oleacc.dll");
-    if (!library || FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return found;
-    found.createStandard = reinterpret_cast<CreateStandard>(
-        reinterpret_cast<void*>(GetProcAddress(library, "CreateStdAccessibleObject")));
-    found.resultFrom = reinterpret_cast<ResultFrom>(reinterpret_cast<void*>(GetProcAddress(library, "LresultFromObject")));
-    return found;
+template <typename Call>
+Call Find(const char* library, const char* name) {
+  HMODULE module = LoadSystemLibrary(library);
+  return module ? reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+const AccessibilityCalls& Calls() {
+  static const AccessibilityCalls calls = [] {
+    const auto startCom = Find<StartCom>("ole32.dll", "CoInitializeEx");
+    if (!startCom || FAILED(startCom(nullptr, COINIT_APARTMENTTHREADED))) return AccessibilityCalls{};
+    return AccessibilityCalls{Find<CreateStandard>("oleacc.dll", "CreateStdAccessibleObject"),
+                              Find<ResultFrom>("oleacc.dll", "LresultFromObject"),
+                              Find<AllocateString>("oleaut32.dll", "SysAllocStringLen")};
   }();
   return calls;
 }
@@ -66,13 +73,12 @@ class LabelledEditor final : public IAccessible {
     const int length = label ? GetWindowTextLengthW(label) : 0;
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     text.resize(label ? static_cast<std::size_t>(GetWindowTextW(label, &text[0], length + 1)) : 0);
-    *name = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    *name = Calls().allocateString(text.data(), static_cast<UINT>(text.size()));
     return *name ? S_OK : E_OUTOFMEMORY;
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
     if (!IsSelf(child)) return standard_->get_accRole(child, role);
     if (!role) return E_POINTER;
-    VariantInit(role);
     role->vt = VT_I4;
     role->lVal = ROLE_SYSTEM_TEXT;
     return S_OK;
@@ -132,8 +138,9 @@ class LabelledEditor final : public IAccessible {
 }  // namespace
 
 LRESULT AnswerLabelledEditor(HWND control, WPARAM wParam, LPARAM lParam) {
-  const Oleacc& calls = OleaccCalls();
-  if (static_cast<LONG>(lParam) != OBJID_CLIENT || !calls.createStandard || !calls.resultFrom) return 0;
+  if (static_cast<LONG>(lParam) != OBJID_CLIENT) return 0;
+  const AccessibilityCalls& calls = Calls();
+  if (!calls.createStandard || !calls.resultFrom || !calls.allocateString) return 0;
   IAccessible* standard = nullptr;
   if (FAILED(calls.createStandard(control, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&standard)))) {
     return 0;

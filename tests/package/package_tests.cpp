@@ -55,7 +55,7 @@ std::string ReadShortcut(const std::string& path) {
 // Starts Tackpad in `folder`, as a shortcut with that working folder does, and makes a note.
 void StartWithNote(const std::string& exe, const std::string& folder, const char* title, RunningApp& app) {
   LeaveWindowsUnmanaged("Tackpad.exe");
-  ASSERT_TRUE(StartApp(exe.c_str(), Place{folder, ""}, "WindowClass_1000", app)) << exe;
+  ASSERT_TRUE(StartApp(exe.c_str(), Place{folder, ""}, "WindowClass_1000", app)) << exe << " (error " << GetLastError() << ")";
   PostCommand(app.owner, NewNoteItem);
   ASSERT_TRUE(AnswerTitle(WaitForWindow(app.process.dwProcessId, "InputRequester"), title));
   ASSERT_TRUE(WaitUntil([&] { return HasNote(folder, title); })) << "no note in " << folder;
