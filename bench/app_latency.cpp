@@ -271,8 +271,7 @@ void ReportReach() {
       LARGE_INTEGER start = Now();
       if (request) PostMessageA(edit, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit), MAKELPARAM(frame.left + 30, frame.top + 30));
       else PostMessageA(strip, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(30, 5));
-      HWND menu = nullptr;
-      WaitUntil([&] { return IsWindowVisible(menu = WaitForWindow(app.process.dwProcessId, "#32768", 0)); });
+      HWND menu = MenuShown(app.process.dwProcessId);
       (request ? requests : presses).push_back(Milliseconds(start, Now()));
       PostMessageA(note, WM_CANCELMODE, 0, 0);
       WaitUntil([&] { return !IsWindowVisible(menu); });

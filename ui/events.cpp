@@ -362,9 +362,11 @@ bool IsMenuKeyRelease(const MSG& message) {
 }
 
 void Dispatch(MSG* message) {
-  if (WindowNumberOf(message->hwnd) != AnyNumber) {
-    if (IsMenuKey(*message)) return RequestContextMenu(message->hwnd, WindowNumberOf(message->hwnd), 0, MAKELPARAM(-1, -1));
-    if (IsMenuKeyRelease(*message)) return;
+  const bool menuKey = IsMenuKey(*message);
+  // The window's number only for those keys: every message of the loop passes here.
+  if ((menuKey || IsMenuKeyRelease(*message)) && WindowNumberOf(message->hwnd) != AnyNumber) {
+    if (menuKey) RequestContextMenu(message->hwnd, WindowNumberOf(message->hwnd), 0, MAKELPARAM(-1, -1));
+    return;
   }
   HWND active = GetActiveWindow();
   HACCEL table = AcceleratorFor(active);

@@ -277,3 +277,11 @@ std::string AccessibleName(HWND window, long* role) {
   object->Release();
   return named;
 }
+
+HWND MenuShown(DWORD process, POINT* at) {
+  HWND menu = nullptr;
+  WaitUntil([&] { return IsWindowVisible(menu = WaitForWindow(process, "#32768", 0)); });
+  const RECT outer = Outer(menu);
+  if (at) *at = POINT{outer.left, outer.top};
+  return IsWindowVisible(menu) ? menu : nullptr;
+}

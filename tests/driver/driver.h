@@ -29,6 +29,8 @@ HWND WaitForWindow(DWORD process, const char* className, int timeoutMs = 10000);
 HWND ChildOf(HWND parent, const char* className);
 RECT Outer(HWND window);
 std::string TextOf(HWND window, UINT page = CP_UTF8);  // in UTF-8 unless another code page is asked for
+// The process's popup menu on screen, waited for; its top left corner in `at`.
+HWND MenuShown(DWORD process, POINT* at = nullptr);
 // What accessibility tools read of a window (OBJID_CLIENT): its name in UTF-8, its role.
 std::string AccessibleName(HWND window, long* role = nullptr);
 

@@ -129,14 +129,6 @@ std::vector<HWND> TrayIcons() {
   return icons;
 }
 
-HWND MenuShown(DWORD process, POINT* at) {
-  HWND menu = nullptr;
-  WaitUntil([&] { return IsWindowVisible(menu = WaitForWindow(process, "#32768", 0)); });
-  const RECT outer = Outer(menu);
-  if (at) *at = POINT{outer.left, outer.top};
-  return IsWindowVisible(menu) ? menu : nullptr;
-}
-
 bool Topmost(HWND window) { return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
 int Alpha(HWND window) {

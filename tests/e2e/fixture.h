@@ -51,8 +51,6 @@ std::vector<HWND> TrayIcons();
 std::vector<HWND> TrayTooltips(bool balloons);
 // The balloon on screen that says `text`, waited for.
 HWND BalloonSaying(const std::string& text, int timeoutMs = 30000);
-// The popup menu on screen, waited for; its top left corner in `at`.
-HWND MenuShown(DWORD process, POINT* at = nullptr);
 bool Topmost(HWND window);
 int Alpha(HWND window);  // 255 when not translucent
 
