@@ -22,15 +22,10 @@ void CALLBACK StoreAtPause(HWND, UINT, UINT_PTR, DWORD) {
   StoreChangedNotes();  // what the file refuses asks for its own retry
 }
 
-// Each change puts the store off by a pause, but never beyond the longest wait since the first.
 // The list of notes shows the change at once.
 void TextChanged(ObjectNumber window) {
   TellLiveNoteChanged(static_cast<std::int32_t>(window));
-  DWORD now = GetTickCount();
-  if (!storeDue) firstChange = now;
-  storeDue = true;
-  DWORD waited = now - firstChange;  // unsigned: right across the tick count's wrap
-  SetTimer(timerWindow, AutosaveTimer, std::min(PauseMs, LongestWaitMs - std::min(waited, LongestWaitMs)), StoreAtPause);
+  StoreAtNextPause();
 }
 
 void RetryStoreLater() {
@@ -41,6 +36,15 @@ void RetryStoreLater() {
 }
 
 }  // namespace
+
+// Each change puts the store off by a pause, but never beyond the longest wait since the first.
+void StoreAtNextPause() {
+  DWORD now = GetTickCount();
+  if (!storeDue) firstChange = now;
+  storeDue = true;
+  DWORD waited = now - firstChange;  // unsigned: right across the tick count's wrap
+  SetTimer(timerWindow, AutosaveTimer, std::min(PauseMs, LongestWaitMs - std::min(waited, LongestWaitMs)), StoreAtPause);
+}
 
 void StartAutosave(HWND window) {
   timerWindow = window;

@@ -23,7 +23,7 @@ namespace {
 unsigned ChangedHere(std::int32_t number) {
   const LiveNote* note = FindLiveNote(number);
   return (note ? note->changed : 0) | (NoteTextChanged(number) ? TextChange : 0u) |
-         (WindowMovedSinceMark(number) ? PlaceChange : 0u);
+         (WindowMovedSinceMark(number) ? PlaceChange : 0u) | (TextSizeStepped(number) ? FontChange : 0u);
 }
 
 bool Takes(unsigned take, NoteKey key) { return (take & (1u << key)) != 0; }
@@ -47,7 +47,7 @@ void TakeStates(ObjectNumber note, const Note& read, unsigned take) {
     SetItemChecked(note, OnTopItem, read.onTop == 1 ? 1 : 0);
   }
   if (Takes(take, AlphaKey)) {
-    SetNoteAlpha(note, read.alpha == 1 ? TranslucentAlpha : 255);
+    SetWindowOpacity(note, read.alpha == 1 ? TranslucentAlpha : 255);
     SetItemChecked(note, TransparentItem, read.alpha == 1 ? 1 : 0);
   }
   if (Takes(take, SizeKey)) SetNoteSize(note, read.size);

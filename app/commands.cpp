@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "autosave.h"
 #include "dialogs.h"
+#include "events.h"
 #include "fonts.h"
 #include "gadgets.h"
 #include "input_requester.h"
@@ -39,7 +41,7 @@ void RollUp(ObjectNumber note) {
 }
 
 void MakeTransparent(ObjectNumber note) {
-  SetNoteAlpha(note, IsItemChecked(note, TransparentItem) ? 255 : TranslucentAlpha);
+  SetWindowOpacity(note, IsItemChecked(note, TransparentItem) ? 255 : TranslucentAlpha);
   StoreAlpha(note, ToggleItem(note, TransparentItem));
 }
 
@@ -225,6 +227,18 @@ ObjectNumber RestoreFromBin(const BinEntry& entry) {
 void MoveNoteByHand(ObjectNumber note, UINT message, WPARAM how) {
   SendMessageA(WindowHandle(note), message, how, 0);
   if (WindowMovedSinceMark(note)) StoreChangedNotes();
+}
+
+void ChangeTextSize(ObjectNumber note, std::int32_t steps) {
+  const std::int32_t from = FontPointSize(note);
+  if (from == -1) return;
+  std::int32_t to = steps == DefaultTextSize ? NewNoteTextSize : from;
+  for (std::int32_t step = 0; step < (steps < 0 ? -steps : steps); ++step) to = SteppedTextSize(to, steps > 0);
+  HFONT font = to == from ? nullptr : ResizeFont(note, to, WindowScale(note));
+  if (!font) return;
+  ApplyGadgetFont(EditAreaOf(note), font);
+  if (LiveNote* record = FindLiveNote(note)) record->textSizeStepped = true;
+  StoreAtNextPause();
 }
 
 void ShowNoteMenuAtNote(ObjectNumber note) {

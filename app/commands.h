@@ -24,6 +24,9 @@ void AskForNewNote();
 // the keyboard's (WM_SYSCOMMAND, SC_MOVE: arrows, then Enter, or Escape to put it back). A note
 // moved is stored as at a drop.
 void MoveNoteByHand(ObjectNumber note, UINT message, WPARAM how);
+// The note's text `steps` sizes larger or smaller (DefaultTextSize: a new note's size), shown at
+// once and stored at the next pause; at either end of the sizes nothing changes.
+void ChangeTextSize(ObjectNumber note, std::int32_t steps);
 // The note's menu below its title strip, for the keyboard.
 void ShowNoteMenuAtNote(ObjectNumber note);
 // The note shown if hidden (stored as shown), brought to the front with the caret in its text.

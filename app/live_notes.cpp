@@ -54,11 +54,16 @@ LiveNote* FindLiveNote(std::int32_t number) {
   return found == table.end() ? nullptr : &found->second;
 }
 
+bool TextSizeStepped(std::int32_t number) {
+  const LiveNote* note = FindLiveNote(number);
+  return note && note->textSizeStepped;
+}
+
 LiveNote& AddLiveNote(std::int32_t number, const std::string& title) {
   RemoveLiveNote(number);
   byGroup.emplace(title, number);
   TellLiveNoteChanged(number);
-  return table[number] = LiveNote{number, title, {}, 0};
+  return table[number] = LiveNote{number, title, {}, 0, false};
 }
 
 void RemoveLiveNote(std::int32_t number) {
@@ -93,6 +98,7 @@ void NoteKeyStored(const std::string& group, NoteKey key, const std::string& val
   ForEachOfGroup(group, [&](LiveNote& note) {
     note.stored[key] = value;
     note.changed &= ~ChangeOf(key);
+    if (key == FontSizeKey) note.textSizeStepped = false;
   });
 }
 

@@ -7,11 +7,12 @@
 #include "store_names.h"
 
 // What changed here that the file does not hold yet, by the keys that would store it.
-enum NoteChange : unsigned { TextChange = 1, PlaceChange = 2, SizeChange = 4, StatesChange = 8 };
+enum NoteChange : unsigned { TextChange = 1, PlaceChange = 2, SizeChange = 4, StatesChange = 8, FontChange = 16 };
 constexpr unsigned ChangeOf(NoteKey key) {
   return key == XPosKey || key == YPosKey ? PlaceChange
          : key == SizeKey                 ? SizeChange
          : key == TitleKey || key == TextKey || key == TextMarkKey ? TextChange
+         : key == FontKey || key == FontSizeKey || key == FontStyleKey ? FontChange
                                                                    : StatesChange;
 }
 
@@ -21,6 +22,7 @@ struct LiveNote {
   std::string title;  // the name of its group, as the program's code page has it
   std::string stored[NoteKeyCount];  // each key's value as the file held it when last read or written
   unsigned changed;  // NoteChange bits
+  bool textSizeStepped;  // from the keyboard or the wheel, since the file last took its "FontSize"
 };
 
 // The last note number handed out; 0 before the first.
@@ -34,6 +36,8 @@ void CountNotesFromOne();
 std::vector<std::int32_t> LiveNotes();
 std::vector<std::string> LiveNoteTitles();
 LiveNote* FindLiveNote(std::int32_t number);
+// Whether the note's text size was stepped and waits to be stored.
+bool TextSizeStepped(std::int32_t number);
 // The record of a note just built under `number`, with nothing stored yet; one of that number goes.
 LiveNote& AddLiveNote(std::int32_t number, const std::string& title);
 void RemoveLiveNote(std::int32_t number);

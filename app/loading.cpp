@@ -43,7 +43,7 @@ void ApplyStoredStates(const Note& note, ObjectNumber number) {
   SetWindowHidden(number, note.hidden == 1 ? 1 : 0);
   SetWindowTopmost(number, note.onTop == 1 ? 1 : 0);
   if (note.alpha == 1) {
-    SetNoteAlpha(number, TranslucentAlpha);
+    SetWindowOpacity(number, TranslucentAlpha);
     SetItemChecked(number, TransparentItem, 1);
   }
   if (note.rollup == 1) {

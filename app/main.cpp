@@ -12,6 +12,7 @@
 #include "instance.h"
 #include "loading.h"
 #include "menus.h"
+#include "new_note_key.h"
 #include "note.h"
 #include "note_rules.h"
 #include "persistence.h"
@@ -111,6 +112,12 @@ void MainLoop() {
         if (item == AllNotesItem) OpenAllNotes();
         else if (!RunMenuCommand(item, window)) return;
         break;
+      case TextSizeEvent:
+        if (IsLiveNote(window)) ChangeTextSize(window, LastSubtype());
+        break;
+      case HotKeyEvent:
+        if (item == NewNoteHotKey) AskForNewNote();
+        break;
       case ContextMenuEvent:
         if (!IsLiveNote(window)) break;
         if (LastPoint().x == -1 && LastPoint().y == -1) ShowNoteMenuAtNote(window);
@@ -193,6 +200,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   SetSessionEndHandler(EndWithoutAsking);
   SetEndRequestHandler(EndAtRequest);
   StartAutosave(WindowHandle(OwnerWindow));
+  RegisterNewNoteKey(WindowHandle(OwnerWindow));  // before the first start's balloon, which may take its place
   FinishInterruptedReplace(SettingsFile);  // before anything looks for the file
   FinishInterruptedReplace(BinFile);
   const bool stored = ProbeFileSize(SettingsFile) != -1;

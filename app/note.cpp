@@ -131,7 +131,7 @@ Note NewNoteValues(const std::string& title) {
   note.title = title;
   note.text = "Welcome to Tackpad!";
   note.font = "Comic Sans MS";
-  note.fontSize = 14;
+  note.fontSize = NewNoteTextSize;
   note.fontStyle = FontStyleBold | FontStyleItalic;
   note.frontColor = 0;
   note.bkgColor = 0x7DEDF0;
@@ -145,16 +145,9 @@ Note NewNoteValues(const std::string& title) {
 ObjectNumber CreateNote(const Note& note) {
   const ObjectNumber number = TakeNoteNumber();
   LiveNote* record = BuildNoteWindow(note, number, true);
-  if (record) record->changed = TextChange | PlaceChange | SizeChange | StatesChange;  // until the file takes it
+  if (record) record->changed = TextChange | PlaceChange | SizeChange | StatesChange | FontChange;  // until the file takes it
   SetWindowTopmost(number, 1);
   return number;
-}
-
-void SetNoteAlpha(ObjectNumber note, std::uint8_t alpha) {
-  HWND window = WindowHandle(note);
-  if (!window) return;
-  SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_LAYERED);
-  SetLayeredWindowAttributes(window, 0, alpha, LWA_ALPHA);
 }
 
 namespace {

@@ -55,8 +55,6 @@ Note NewNoteValues(const std::string& title);
 // A new note built from `note` under the next number, shown and topmost, with nothing stored yet.
 ObjectNumber CreateNote(const Note& note);
 
-// Makes the window layered and gives it this opacity (255: opaque); it stays layered.
-void SetNoteAlpha(ObjectNumber note, std::uint8_t alpha);
 // The name of the note's group, which its title strip shows; empty for a number that is no note.
 std::string NoteTitle(ObjectNumber note);
 // The note takes another group name, and its title strip shows it.

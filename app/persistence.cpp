@@ -1,6 +1,7 @@
 #include "persistence.h"
 
 #include "display_scale.h"
+#include "fonts.h"
 #include "local_time.h"
 #include "note_rules.h"
 #include "note_text.h"
@@ -78,6 +79,18 @@ void WriteTextToStore(ObjectNumber note, const TextToStore& what) {
   }
 }
 
+// A size stepped from the keyboard or the wheel, into the group selected; the face and style go with
+// it as the file holds them, unless a write of them that the file refused waits (it carries them).
+void WriteWaitingTextSize(ObjectNumber note) {
+  const LiveNote* record = FindLiveNote(note);
+  if (!record || !record->textSizeStepped) return;
+  CycleWriteKey(FontSizeKey, FontPointSize(note));
+  if (record->changed & FontChange) return;
+  for (NoteKey key : {FontKey, FontStyleKey}) {
+    if (!record->stored[key].empty()) CycleWriteKey(key, record->stored[key]);
+  }
+}
+
 // The file took the note's place and text.
 void MarkNoteStored(ObjectNumber note) {
   MarkWindowPlace(note);
@@ -97,6 +110,7 @@ void WriteWholeNote(ObjectNumber note) {
     }
   }
   WriteTextToStore(note, what);
+  WriteWaitingTextSize(note);
 }
 
 }  // namespace
@@ -191,7 +205,7 @@ void StoreTitleAndText(ObjectNumber note) {
 bool StoreChangedNotes() {
   std::vector<ObjectNumber> changed, stored;
   for (ObjectNumber note : LiveNotes()) {
-    if (NoteTextChanged(note) || WindowMovedSinceMark(note)) changed.push_back(note);
+    if (NoteTextChanged(note) || WindowMovedSinceMark(note) || TextSizeStepped(note)) changed.push_back(note);
   }
   if (changed.empty()) return StoreWaitingWrites();
   bool whole = true;
@@ -205,6 +219,7 @@ bool StoreChangedNotes() {
     }
     if (typed) WriteTextToStore(note, what);
     else WriteNotePlacement(note, what.title, false, 0);
+    WriteWaitingTextSize(note);
     stored.push_back(note);
   }
   if (!EndStore()) return false;

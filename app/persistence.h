@@ -34,8 +34,9 @@ void StoreFont(ObjectNumber note, const char* face, std::int32_t pointSize, std:
 // "Save note"; writes nothing when the text could not be fetched.
 void StoreTitleAndText(ObjectNumber note);
 // In one cycle: what "Save note" writes for every live note whose text changed since it was
-// built or stored, "XPos" and "YPos" for one only moved. With nothing to store the file is not
-// even opened. False when something could not be stored; it stays changed for the next try.
+// built or stored, "XPos" and "YPos" for one only moved, and a text size stepped since. With
+// nothing to store the file is not even opened. False when something could not be stored; it
+// stays changed for the next try.
 bool StoreChangedNotes();
 void StoreSizeSmall(ObjectNumber note);
 void StoreSizeNormal(ObjectNumber note);

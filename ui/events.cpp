@@ -10,6 +10,7 @@
 
 #include "display_scale.h"
 #include "gadgets.h"
+#include "high_contrast.h"
 #include "memory.h"
 #include "window_layer.h"
 
@@ -206,7 +207,7 @@ LRESULT EraseBackground(HWND handle, HDC dc, ObjectNumber number) {
   if (record && record->backgroundBrush) {
     RECT client;
     GetClientRect(handle, &client);
-    FillRect(dc, &client, record->backgroundBrush);
+    FillRect(dc, &client, HighContrastOn() ? GetSysColorBrush(COLOR_WINDOW) : record->backgroundBrush);
     result = 1;
   }
   EnqueueEvent(RepaintEvent, number);
@@ -216,6 +217,16 @@ LRESULT EraseBackground(HWND handle, HDC dc, ObjectNumber number) {
 BOOL CALLBACK PassColourChange(HWND child, LPARAM) {
   SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
   return TRUE;
+}
+
+// The system's colours or its high-contrast setting changed: each window of the layer and its
+// controls show them at once, in whatever loop.
+void TakeSystemColours(HWND handle) {
+  ReadHighContrast();
+  WindowRecord* record = RecordOfWindow(handle);
+  if (!record) return;
+  EnumChildWindows(handle, PassColourChange, 0);
+  ShowWindowColours(*record);
 }
 
 // The question is answered at once; what must be stored is stored as the session does end, before
@@ -273,6 +284,7 @@ LRESULT Translate(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
       return NotHandled;
     case WM_SETTINGCHANGE:
       if (wParam == SPI_SETWORKAREA) EnqueueAndWake(DisplayChangeEvent, handle);
+      if (wParam == SPI_SETHIGHCONTRAST) TakeSystemColours(handle);
       return NotHandled;
     case WM_QUERYENDSESSION:
     case WM_ENDSESSION:
@@ -309,8 +321,12 @@ LRESULT Translate(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return EraseBackground(handle, reinterpret_cast<HDC>(wParam), number);
     case WM_SYSCOLORCHANGE:
-      if (FindWindowRecord(number)) EnumChildWindows(handle, PassColourChange, 0);
+      TakeSystemColours(handle);
       return NotHandled;
+    case WM_HOTKEY:
+      eventState.item = static_cast<ObjectNumber>(wParam);
+      eventState.pendingKind = HotKeyEvent;
+      return 0;
     case WM_NOTIFY:  // any process can send one, with any address or none
       if (!lParam) return NotHandled;
       return GadgetMessageHook(reinterpret_cast<NMHDR*>(lParam)->hwndFrom, handle, message, wParam, lParam);
@@ -406,6 +422,13 @@ POINT LastPoint() { return eventState.point; }
 LRESULT CALLBACK LayerWindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = Translate(handle, message, wParam, lParam);
   return result == NotHandled ? DefWindowProcA(handle, message, wParam, lParam) : result;
+}
+
+void AskForTextSize(HWND control, std::int32_t steps) {
+  eventState.window = WindowNumberOf(control);
+  eventState.item = static_cast<ObjectNumber>(GetWindowLongPtrA(control, GWLP_ID));
+  eventState.subtype = steps;
+  eventState.pendingKind = TextSizeEvent;
 }
 
 void QueueEvent(std::int32_t kind, HWND handle) { EnqueueAndWake(kind, handle); }

@@ -21,8 +21,12 @@ enum : std::int32_t {
   BringNotesEvent = 13108,      // BringNotesMessage came in, in whatever loop
   RequestEvent = 13109,         // a window asked the main loop for work (QueueEvent)
   FileChangeEvent = 13110,      // the handle given to WatchHandle was signalled
-  FileSettledEvent = 13111      // queued by the program's file watch for the main loop
+  FileSettledEvent = 13111,     // queued by the program's file watch for the main loop
+  TextSizeEvent = 13112,        // Ctrl with the wheel, plus, minus or 0 in a text area (LastSubtype)
+  HotKeyEvent = 13113           // a hotkey registered for a window of the layer (LastItem: its identifier)
 };
+// A TextSizeEvent's subtype: so many steps larger (more than 0) or smaller, or the default size.
+constexpr std::int32_t DefaultTextSize = 0;
 // What a tray icon reports. TrayKeySelect: Enter or Space on it; TrayMenuRequest: Shift+F10 or the
 // menu key on it, its anchor in LastPoint; TrayBalloonClick: its balloon clicked.
 enum : std::int32_t {
@@ -78,6 +82,10 @@ void SetScaleChangeHandler(void (*handler)(ObjectNumber));
 // For WM_ACTIVATE's wParam: on deactivation keeps the child that has the focus in `kept`; on
 // activation gives it back (else the first tab stop, else the window itself).
 void KeepFocusAcrossActivation(HWND window, WPARAM activation, HWND* kept);
+
+// For the gadget layer: a text area asks for its text `steps` sizes larger or smaller, or at its
+// default size; an event of the main loop alone.
+void AskForTextSize(HWND control, std::int32_t steps);
 
 // Empties the deferred queue and clears what the last event left; part of StartWindowLayer.
 void ResetEventState();

@@ -57,16 +57,26 @@ HFONT MakePlainFont(ObjectNumber number, const char* faceName, std::int32_t poin
   return MakeFont(number, faceName, pointSize, 0, dpi);
 }
 
-HFONT RescaleFont(ObjectNumber number, UINT dpi) {
+HFONT ResizeFont(ObjectNumber number, std::int32_t pointSize, UINT dpi) {
   FontEntry* entry = EntryOf(number);
   LOGFONTW description;
   if (!entry || !GetObjectW(entry->font, sizeof description, &description)) return nullptr;
-  description.lfHeight = HeightAt(entry->pointSize, dpi);
+  description.lfHeight = HeightAt(pointSize, dpi);
   HFONT font = CreateFontIndirectW(&description);
   if (!font) return nullptr;
   DeleteObject(entry->font);
-  entry->font = font;
+  *entry = FontEntry{font, pointSize};
   return font;
+}
+
+HFONT RescaleFont(ObjectNumber number, UINT dpi) {
+  const FontEntry* entry = EntryOf(number);
+  return entry ? ResizeFont(number, entry->pointSize, dpi) : nullptr;
+}
+
+std::int32_t FontPointSize(ObjectNumber number) {
+  const FontEntry* entry = EntryOf(number);
+  return entry ? entry->pointSize : -1;
 }
 
 void DiscardFont(ObjectNumber number) {

@@ -7,6 +7,7 @@
 
 #include "accessibility.h"
 #include "events.h"
+#include "high_contrast.h"
 #include "memory.h"
 #include "scoped_win32.h"
 #include "system_library.h"
@@ -30,6 +31,7 @@ struct GadgetRecord {
   std::int32_t frontColour;  // -1: none
   HBRUSH backBrush;          // text gadget: from the brush cache
   std::int32_t emptyLineState;  // editor: 1 an empty first line is owed, 2 it was put in
+  int wheelTurn;  // editor: what Ctrl with the wheel turned short of a whole step
 };
 
 // What differs between kinds of gadget; a missing operation means the generic one, or none.
@@ -74,9 +76,15 @@ GadgetRecord* RecordOf(HWND control) {
 
 void Redraw(HWND handle) { RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE); }
 
+// A high-contrast theme shows a strip of colours of its own in the theme's highlight colours.
 LRESULT TextColourHook(GadgetRecord* record, HWND, UINT message, WPARAM wParam, LPARAM) {
   if (message != WM_CTLCOLORSTATIC) return NotHandled;
   auto dc = reinterpret_cast<HDC>(wParam);
+  if (HighContrastOn() && (record->frontColour != -1 || record->backColour != -1)) {
+    SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+    SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_HIGHLIGHT));
+  }
   if (record->frontColour != -1) {
     SetTextColor(dc, static_cast<COLORREF>(record->frontColour));
     if (record->backColour == -1) {
@@ -118,10 +126,11 @@ class KeepModifiedFlag {
   LRESULT modified;
 };
 
+// A high-contrast theme shows the system's colours, which are its own.
 void SetEditorColour(GadgetRecord* record, int which, std::int32_t colour) {
   KeepModifiedFlag unchanged(record->handle);
+  const bool system = colour == -1 || HighContrastOn();
   if (which == BackColour) {
-    bool system = colour == -1;
     SendMessageA(record->handle, EM_SETBKGNDCOLOR, system, system ? 0 : colour);
     record->backColour = colour;
     return;
@@ -129,7 +138,7 @@ void SetEditorColour(GadgetRecord* record, int which, std::int32_t colour) {
   CHARFORMATA format{};
   format.cbSize = sizeof format;
   format.dwMask = CFM_COLOR;
-  format.dwEffects = colour == -1 ? CFE_AUTOCOLOR : 0;
+  format.dwEffects = system ? CFE_AUTOCOLOR : 0;
   format.crTextColor = static_cast<COLORREF>(colour);
   SendMessageA(record->handle, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
   SendMessageA(record->handle, EM_SETCHARFORMAT, 0, reinterpret_cast<LPARAM>(&format));  // text typed later
@@ -215,16 +224,80 @@ LRESULT CALLBACK GadgetProcedure(HWND control, UINT message, WPARAM wParam, LPAR
   return CallPrevious(previous, control, message, wParam, lParam);
 }
 
-// Edit areas: a new font would reset the text colour, so it is put back.
-LRESULT CALLBACK EditorProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_GETOBJECT) {
-    if (LRESULT answer = AnswerLabelledEditor(control, wParam, lParam)) return answer;
+bool KeyDown(int key) { return GetKeyState(key) < 0; }
+
+// With Ctrl: the text a step larger, a step smaller, or at its default size.
+bool TextSizeKey(WPARAM key, std::int32_t& steps) {
+  switch (key) {
+    case VK_OEM_PLUS: case VK_ADD: steps = 1; return true;
+    case VK_OEM_MINUS: case VK_SUBTRACT: steps = -1; return true;
+    case '0': case VK_NUMPAD0: steps = DefaultTextSize; return true;
+    default: return false;
   }
-  if (message != WM_SETFONT) return CallPrevious(richEditProcedure, control, message, wParam, lParam);
-  KeepModifiedFlag unchanged(control);
-  CallPrevious(richEditProcedure, control, message, wParam, lParam);
-  if (GadgetRecord* record = RecordOf(control)) SetEditorColour(record, FrontColour, record->frontColour);
-  return 0;
+}
+
+// What Ctrl does in a text area beside its size: move, select, copy, paste, undo. The rich edit's
+// own keys for alignment, spacing, sizes and styles would make changes no file ever holds.
+bool EditingKey(WPARAM key) {
+  switch (key) {
+    case 'A': case 'C': case 'V': case 'X': case 'Y': case 'Z':
+    case VK_BACK: case VK_DELETE: case VK_INSERT: case VK_RETURN: case VK_TAB:
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
+    case VK_CONTROL:
+      return true;
+    default: return false;
+  }
+}
+
+// Ctrl with a key the text area must not see: the character the key made (Ctrl+I a tab, Ctrl+M a
+// line break) goes with it. It waits in the queue, put there before the key was dispatched.
+bool TakeControlKey(HWND control, WPARAM key) {
+  std::int32_t steps;
+  if (TextSizeKey(key, steps)) AskForTextSize(control, steps);
+  if (EditingKey(key)) return false;
+  MSG typed;
+  PeekMessageW(&typed, control, WM_CHAR, WM_CHAR, PM_REMOVE | PM_NOYIELD);
+  return true;
+}
+
+// Ctrl with the wheel: a step for each notch, however finely the wheel reports its turn.
+void TurnTextSize(HWND control, int delta) {
+  GadgetRecord* record = RecordOf(control);
+  if (!record) return;
+  if ((record->wheelTurn < 0) != (delta < 0)) record->wheelTurn = 0;  // turned back: afresh
+  record->wheelTurn += delta;
+  const int steps = record->wheelTurn / WHEEL_DELTA;
+  record->wheelTurn %= WHEEL_DELTA;
+  if (steps) AskForTextSize(control, steps);
+}
+
+// Edit areas: a new font would reset the text colour, so it is put back; new system colours are
+// taken (a high-contrast theme's, or the area's own again). The rich edit's zoom and formatting
+// keys never act: the program sizes the text, and stores it.
+LRESULT CALLBACK EditorProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_GETOBJECT:
+      if (LRESULT answer = AnswerLabelledEditor(control, wParam, lParam)) return answer;
+      break;
+    case WM_KEYDOWN:
+      if (KeyDown(VK_CONTROL) && !KeyDown(VK_MENU) && TakeControlKey(control, wParam)) return 0;
+      break;
+    case WM_MOUSEWHEEL:
+      if (!(GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) && !KeyDown(VK_CONTROL)) break;
+      TurnTextSize(control, GET_WHEEL_DELTA_WPARAM(wParam));
+      return 0;
+    case WM_SETFONT:
+    case WM_SYSCOLORCHANGE: {
+      KeepModifiedFlag unchanged(control);
+      CallPrevious(richEditProcedure, control, message, wParam, lParam);
+      GadgetRecord* record = RecordOf(control);
+      if (record && message == WM_SYSCOLORCHANGE) SetEditorColour(record, BackColour, record->backColour);
+      if (record) SetEditorColour(record, FrontColour, record->frontColour);
+      return 0;
+    }
+    default: break;
+  }
+  return CallPrevious(richEditProcedure, control, message, wParam, lParam);
 }
 
 void DestroyGadget(ObjectNumber number) {
@@ -239,7 +312,7 @@ HWND ClaimAndBind(ObjectNumber number, HWND control, const GadgetClass* gadgetCl
   }
   bool listed = number == AnyNumber;
   if (listed) number = reinterpret_cast<ObjectNumber>(record);
-  *record = GadgetRecord{control, gadgetClass, nullptr, -1, -1, nullptr, 0};
+  *record = GadgetRecord{control, gadgetClass, nullptr, -1, -1, nullptr, 0, 0};
   SetWindowLongPtrA(control, GWLP_ID, number);
   SetPropA(control, GadgetNumberProperty, reinterpret_cast<HANDLE>(number));
   record->previousProcedure = Subclass(control, GadgetProcedure);

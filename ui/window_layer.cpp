@@ -5,6 +5,7 @@
 
 #include "display_scale.h"
 #include "events.h"
+#include "high_contrast.h"
 #include "memory.h"
 
 namespace {
@@ -115,6 +116,7 @@ void PassActivation(HWND leaving) {
 void StartWindowLayer() {
   windowTable = CreateObjectTable(sizeof(WindowRecord), 16, RemoveWindow);
   ResetEventState();
+  ReadHighContrast();
   defaultIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
   defaultCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(0x7F00));
 }
@@ -154,6 +156,7 @@ HWND NewWindow(ObjectNumber number, int x, int y, int width, int height, const c
   if (!record) return nullptr;
   AttachAccelerators(record);
   record->backgroundColour = -1;
+  record->opacity = -1;
   record->dpi = WindowDpi(handle);
   MarkWindowPlace(number);
   return listed ? reinterpret_cast<HWND>(record) : handle;
@@ -258,6 +261,21 @@ void SetWindowBackground(ObjectNumber number, std::int32_t colour) {
   record->backgroundBrush = colour == -1 ? nullptr : CreateSolidBrush(static_cast<COLORREF>(colour));
   record->backgroundColour = colour;
   RedrawWindow(record->handle, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE);
+}
+
+void SetWindowOpacity(ObjectNumber number, std::uint8_t opacity) {
+  WindowRecord* record = FindWindowRecord(number);
+  if (!record) return;
+  record->opacity = opacity;
+  SetWindowLongA(record->handle, GWL_EXSTYLE, GetWindowLongA(record->handle, GWL_EXSTYLE) | WS_EX_LAYERED);
+  SetLayeredWindowAttributes(record->handle, 0, HighContrastOn() ? 255 : opacity, LWA_ALPHA);
+}
+
+void ShowWindowColours(const WindowRecord& record) {
+  if (record.opacity != -1) {
+    SetLayeredWindowAttributes(record.handle, 0, HighContrastOn() ? 255 : static_cast<BYTE>(record.opacity), LWA_ALPHA);
+  }
+  RedrawWindow(record.handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 int WindowLeft(ObjectNumber number) {

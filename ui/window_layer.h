@@ -23,6 +23,7 @@ struct WindowRecord {
   bool personMoved;   // since the mark
   UINT dpi;           // the scale its contents are laid out for
   HWND focus;         // the child that had the keyboard focus when the window was last deactivated
+  int opacity;        // as asked for, 255 opaque; -1: not layered
 };
 
 void StartWindowLayer();
@@ -37,6 +38,9 @@ void SetWindowHidden(ObjectNumber number, int hidden);
 void SetWindowTopmost(ObjectNumber number, int on);
 void PlaceWindow(ObjectNumber number, int x, int y, int width, int height);
 void SetWindowBackground(ObjectNumber number, std::int32_t colour);
+// Makes the window layered and gives it this opacity (255: opaque); it stays layered. A
+// high-contrast theme shows it opaque.
+void SetWindowOpacity(ObjectNumber number, std::uint8_t opacity);
 int WindowLeft(ObjectNumber number);
 int WindowTop(ObjectNumber number);
 int WindowInnerWidth(ObjectNumber number);
@@ -47,6 +51,8 @@ UINT WindowScale(ObjectNumber number);
 // moved the window first.
 void MarkWindowPlace(ObjectNumber number);
 bool WindowMovedSinceMark(ObjectNumber number);
+// For the event layer: the system's colours changed; the window shows them (or its own) again.
+void ShowWindowColours(const WindowRecord& record);
 // For the event layer: the person's move loop began or ended; the window was moved, in it or not.
 void NoteMoveLoop(WindowRecord& record, ObjectNumber number, bool began);
 void NoteWindowMoved(WindowRecord& record, ObjectNumber number);

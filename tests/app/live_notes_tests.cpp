@@ -28,7 +28,9 @@ TEST(LiveNotes, NumbersAreNeverHandedOutTwiceAndPassOverTheProgramsOwn) {
 TEST(LiveNotes, WhatTheFileTookOrRefusedReachesEveryNoteOfTheGroupCaseAside) {
   AddLiveNote(1, "Shop");
   AddLiveNote(3, "shop");
-  AddLiveNote(5, "Home").changed = TextChange;
+  LiveNote& home = AddLiveNote(5, "Home");
+  home.changed = TextChange;
+  home.textSizeStepped = true;
   NoteKeyRefused("SHOP", HiddenKey);
   NoteKeyRefused("Shop", XPosKey);
   EXPECT_EQ(FindLiveNote(3)->changed, unsigned{StatesChange | PlaceChange});
@@ -39,6 +41,9 @@ TEST(LiveNotes, WhatTheFileTookOrRefusedReachesEveryNoteOfTheGroupCaseAside) {
   }
   NoteKeyStored("home", TitleKey, "Home");
   EXPECT_EQ(FindLiveNote(5)->changed, 0u);
+  EXPECT_TRUE(TextSizeStepped(5));
+  NoteKeyStored("HOME", FontSizeKey, "16");  // the size stepped is stored
+  EXPECT_FALSE(TextSizeStepped(5));
   RemoveLiveNote(1);
   AddLiveNote(5, "Garden");  // a number built again replaces its record
   NoteKeyStored("Home", TextKey, "gone");
@@ -115,7 +120,7 @@ TEST(LiveNotes, AFileChangedElsewhereIsComparedKeyByKeyWithWhatEachNoteKnowsAndW
   for (std::int32_t number : LiveNotes()) RemoveLiveNote(number);
   const struct { const char* title; unsigned here; } live[] = {
       {"Same", 0},          {"Text there", 0},        {"Moved both", PlaceChange}, {"Typed both", TextChange},
-      {"States here", StatesChange}, {"Gone", 0}, {"Twice", 0}};
+      {"Font here", FontChange}, {"Gone", 0}, {"Twice", 0}};
   for (std::int32_t at = 0; at < 7; ++at) {
     LiveNote& note = AddLiveNote(at, live[at].title);
     note.stored[TextKey] = "old ";  // a value written with a blank at its end reads back without it
@@ -127,7 +132,7 @@ TEST(LiveNotes, AFileChangedElsewhereIsComparedKeyByKeyWithWhatEachNoteKnowsAndW
       Read("Text there", {{TextKey, "new"}, {XPosKey, "10"}}),
       Read("Moved both", {{TextKey, "old"}, {XPosKey, "20"}}),
       Read("Typed both", {{TextKey, "new"}, {XPosKey, "20"}, {BkgColorKey, "255"}}),
-      Read("States here", {{TextKey, "old"}, {XPosKey, "10"}, {FontKey, "Arial"}, {TextMarkKey, "x"}}),
+      Read("Font here", {{TextKey, "old"}, {XPosKey, "10"}, {FontKey, "Arial"}, {TextMarkKey, "x"}}),
       Read("Twice", {{TextKey, "old"}, {XPosKey, "10"}}),
       Read("twice", {{TextKey, "old"}, {XPosKey, "10"}}),
       Read("New", {{TextKey, "new"}})};
@@ -135,7 +140,7 @@ TEST(LiveNotes, AFileChangedElsewhereIsComparedKeyByKeyWithWhatEachNoteKnowsAndW
   const struct { std::int32_t number; int group; unsigned take; bool both; } expected[] = {
       {1, 1, 1u << TextKey, false},
       {3, 3, 1u << XPosKey | 1u << BkgColorKey, true},  // the text is kept twice, the rest taken
-      {4, 4, 1u << TextMarkKey, false},                 // a font changed here too waits to be stored
+      {4, 4, 1u << TextMarkKey, false},                 // a font changed here (its size stepped) waits to be stored
       {5, -1, 0, false}};
   ASSERT_EQ(result.notes.size(), std::size(expected));
   for (std::size_t at = 0; at < std::size(expected); ++at) {

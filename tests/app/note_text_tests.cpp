@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "note_rules.h"
 #include "note_text.h"
 
 namespace {
@@ -26,6 +27,13 @@ TEST(NoteText, ATextComesBackAsTypedAndOnlyABackslashBeforeNIsStoredEscaped) {
     EXPECT_EQ(DecodeNoteText(read.c_str(), stored.mark.c_str()), c.back);
     EXPECT_EQ(DecodeNoteText(read.c_str(), ""), c.olderCopyShows ? c.olderCopyShows : c.back);
   }
+}
+
+// From a size between the font dialog's sizes or beyond them, a step goes to the next one listed.
+TEST(NoteText, ATextSizeBetweenOrBeyondTheListedOnesStepsToTheNextOneListed) {
+  const struct { std::int32_t from; bool larger; std::int32_t to; } steps[] = {
+      {13, true, 14}, {13, false, 12}, {0, true, 8}, {100, false, 72}, {72, true, 72}, {8, false, 8}, {36, false, 28}};
+  for (const auto& step : steps) EXPECT_EQ(SteppedTextSize(step.from, step.larger), step.to) << step.from;
 }
 
 }  // namespace

@@ -19,15 +19,18 @@
 #include "events.h"
 #include "file_io.h"
 #include "gadgets.h"
+#include "high_contrast.h"
 #include "input_requester.h"
 #include "instance.h"
 #include "loading.h"
 #include "memory.h"
 #include "menus.h"
+#include "new_note_key.h"
 #include "note.h"
 #include "note_rules.h"
 #include "persistence.h"
 #include "recovery.h"
+#include "scoped_win32.h"
 #include "settings_internal.h"
 #include "startup.h"
 #include "store_cycle.h"
@@ -533,6 +536,81 @@ TEST_F(NoteWindows, TextAndFontNamesInEveryScriptAreStoredWholeAndComeBack) {
 
 // The shell's fields hold UTF-16 units: a text longer is cut before a character that would not fit
 // whole, never inside it (half a surrogate pair shows as a replacement mark).
+bool contrastOn;
+
+// A high-contrast theme, told by the setting's source (Wine's system never reports one on) and
+// brought as Windows brings it, by either message: every note in the theme's colours (its strip in
+// the highlight colours) and opaque, nothing written; with it off, the note's own colours again.
+TEST_F(NoteWindows, AHighContrastThemeShowsNotesInItsColoursOpaqueWritingNothingAndTheirOwnComeBack) {
+  WriteBytes("Settings.ini", CrLfLines({"[Dark]", "Size = 128", "Text = text", "FrontColor = 255", "BkgColor = 32768",
+                                        "Alpha = 1"}));
+  LoadNotes();
+  const ObjectNumber note = LiveNotes().back();
+  HWND window = WindowHandle(note), strip = GadgetHandle(TitleStripOf(note)), edit = GadgetHandle(EditAreaOf(note));
+  const std::string stored = Stored();
+  auto pixel = [](HWND of, int x, int y) {
+    UpdateWindow(of);
+    WindowDc dc(of);
+    return GetPixel(dc, x, y);
+  };
+  // The window's edge, the strip's and the text area's corners, the strip's and the text's colours, the opacity.
+  auto shown = [&] {
+    RECT area;
+    GetClientRect(edit, &area);
+    HDC dc = CreateCompatibleDC(nullptr);
+    SendMessageA(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(strip));
+    const COLORREF stripText = GetTextColor(dc);
+    DeleteDC(dc);
+    CHARFORMATA format{};
+    format.cbSize = sizeof format;
+    SendMessageA(edit, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    BYTE alpha = 0;
+    GetLayeredWindowAttributes(window, nullptr, &alpha, nullptr);
+    return std::vector<COLORREF>({pixel(window, 1, 1), pixel(strip, 1, 1), stripText, pixel(edit, area.right - 2, area.bottom - 2),
+                                  (format.dwEffects & CFE_AUTOCOLOR) ? GetSysColor(COLOR_WINDOWTEXT) : format.crTextColor, alpha});
+  };
+  const std::vector<COLORREF> own = {32768, 32768, 255, 32768, 255, TranslucentAlpha};
+  EXPECT_EQ(shown(), own);
+  SetHighContrastSource([] { return contrastOn; });
+  for (bool on : {true, false, true, false}) {
+    contrastOn = on;
+    if (on) SendMessageA(window, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+    else SendMessageA(window, WM_SYSCOLORCHANGE, 0, 0);
+    const COLORREF page = GetSysColor(COLOR_WINDOW), mark = GetSysColor(COLOR_HIGHLIGHT);
+    EXPECT_EQ(shown(), on ? std::vector<COLORREF>({page, mark, GetSysColor(COLOR_HIGHLIGHTTEXT), page,
+                                                   GetSysColor(COLOR_WINDOWTEXT), 255})
+                          : own) << on;
+  }
+  SetHighContrastSource(nullptr);
+  StoreChangedNotes();
+  EXPECT_EQ(Stored(), stored);
+  for (ObjectNumber live : LiveNotes()) RemoveLiveNote(live), RemoveWindow(live);
+}
+
+// What the registry may name as the key for a new note: modifiers in any order and case, a key a
+// person can press, never a plain letter every program would lose.
+TEST(NewNoteKey, ACombinationIsReadFromItsNamesAndOneNoOneCouldUseIsRefused) {
+  const struct { const char* text; bool read; UINT modifiers, key; } cases[] = {
+      {"Ctrl+Shift+F11", true, MOD_CONTROL | MOD_SHIFT, VK_F11},
+      {" alt + WIN + n ", true, MOD_ALT | MOD_WIN, 'N'},
+      {"F24", true, 0, VK_F24},
+      {"Control+PageDown", true, MOD_CONTROL, VK_NEXT},
+      {"none", true, 0, 0},
+      {"", true, 0, 0},
+      {"Shift+A", false, 0, 0},
+      {"Ctrl+Ctrl+A", false, 0, 0},
+      {"Ctrl+", false, 0, 0},
+      {"Ctrl+F25", false, 0, 0},
+      {"Ctrl+F01", false, 0, 0},
+      {"Hyper+Q", false, 0, 0},
+      {"Ctrl+Shift", false, 0, 0}};
+  for (const auto& c : cases) {
+    KeyCombination read{};
+    EXPECT_EQ(ReadKeyCombination(c.text, read), c.read) << c.text;
+    EXPECT_TRUE(!c.read || (read.modifiers == c.modifiers && read.key == c.key)) << c.text;
+  }
+}
+
 TEST(Tray, ATextLongerThanItsFieldIsCutAtACharactersBoundary) {
   const struct { const char* text; std::size_t room; const wchar_t* field; } cases[] = {
       {"Tackpad", 8, L"Tackpad"},

@@ -63,4 +63,45 @@ TEST_F(Typing, ABurstIsStoredAtItsPauseInOneWriteOutlivesAKillAndComesBackAsType
   EXPECT_EQ(File(), saved);
 }
 
+// Ctrl with the wheel, plus, minus or 0 steps the text's size through the font dialog's sizes (none
+// past 72), shown at once and stored at the pause in one write with the face and style as stored.
+// The rich edit's own zoom and formatting keys never act: back at 10 points, the lines wrap as at
+// the start, and the text is as it was.
+TEST_F(Typing, CtrlWithTheWheelOrAKeyStepsTheTextsSizeStoredAtThePauseAndTheRichEditsOwnKeysNeverAct) {
+  std::string text;
+  for (int line = 0; line < 6; ++line) text += line ? " The quick brown fox jumps over the lazy dog." : "The quick brown fox jumps over the lazy dog.";
+  const std::string file = WithKey(CrLfLines(GroupLines("Big", 100, 100, 258, text, 0, 0, 0, 0, 0, 0)), "Big", "FontStyle", "256");
+  ASSERT_NO_FATAL_FAILURE(Launch(file.c_str(), 1));
+  HWND edit = EditArea(1);
+  auto firstLine = [&] { return SendMessageA(edit, EM_LINEINDEX, 1, 0); };  // the characters it holds
+  const LRESULT atTen = firstLine();
+  ASSERT_GT(atTen, 0);
+  std::set<std::string> seen;
+  std::atomic<bool> watching{true};
+  std::thread watcher([&] { do Sleep(5), seen.insert(File()); while (watching); });
+  const struct { const char* input; const char* size; } steps[] = {
+      {"keydown ctrl click --repeat 14 --delay 30 4 keyup ctrl", "72"},  // a storm, two notches beyond the end
+      {"key ctrl+minus", "48"},
+      {"key ctrl+0", "14"},
+      {"key ctrl+plus ctrl+KP_Add", "18"},
+      {"key ctrl+equal ctrl+KP_Subtract ctrl+minus ctrl+minus ctrl+minus ctrl+minus ctrl+minus", "10"}};
+  for (const auto& step : steps) {
+    const std::string expected = WithKey(file, "Big", "FontSize", step.size);
+    ASSERT_TRUE(Xdo(step.input, edit)) << step.input;
+    EXPECT_TRUE(WaitUntil([&] { return File() == expected; })) << step.input << ": " << File();
+    if (&step == steps) {
+      watching = false;
+      watcher.join();
+      EXPECT_EQ(seen, std::set<std::string>({file, expected})) << "one write for the storm";
+      EXPECT_LT(firstLine(), atTen);
+    }
+  }
+  EXPECT_EQ(firstLine(), atTen) << "the rich edit zoomed";
+  ASSERT_TRUE(Xdo("key ctrl+e ctrl+r ctrl+j ctrl+1 ctrl+2 ctrl+5 ctrl+shift+period ctrl+bracketright ctrl+b ctrl+i "
+                  "ctrl+u ctrl+m ctrl+h ctrl+l", edit));
+  ASSERT_TRUE(Ping(app));
+  EXPECT_EQ(TextOf(edit), text);
+  EXPECT_EQ(firstLine(), atTen);
+}
+
 }  // namespace

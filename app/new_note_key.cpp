@@ -1,0 +1,109 @@
+#include "new_note_key.h"
+
+#include <cctype>
+
+#include "note_text.h"
+#include "scoped_win32.h"
+#include "store_status.h"
+
+namespace {
+
+// Held while this program has the key: a second start on another folder then knows who does.
+constexpr char HolderName[] = "Tackpad new note key";
+
+UINT ModifierNamed(const std::string& word) {
+  if (SameName(word, "Ctrl") || SameName(word, "Control")) return MOD_CONTROL;
+  if (SameName(word, "Shift")) return MOD_SHIFT;
+  if (SameName(word, "Alt")) return MOD_ALT;
+  if (SameName(word, "Win") || SameName(word, "Windows")) return MOD_WIN;
+  return 0;
+}
+
+UINT FunctionKeyNamed(const std::string& word) {
+  if (word.size() < 2 || word.size() > 3 || std::toupper(static_cast<unsigned char>(word[0])) != 'F') return 0;
+  int number = 0;
+  for (std::size_t at = 1; at < word.size(); ++at) {
+    if (!std::isdigit(static_cast<unsigned char>(word[at]))) return 0;
+    number = number * 10 + (word[at] - '0');
+  }
+  return number >= 1 && number <= 24 && word[1] != '0' ? VK_F1 + number - 1 : 0;
+}
+
+UINT KeyNamed(const std::string& word) {
+  if (word.size() == 1 && std::isalnum(static_cast<unsigned char>(word[0]))) {
+    return static_cast<UINT>(std::toupper(static_cast<unsigned char>(word[0])));
+  }
+  const struct { const char* name; UINT key; } named[] = {
+      {"Insert", VK_INSERT}, {"Delete", VK_DELETE}, {"Home", VK_HOME}, {"End", VK_END},
+      {"PageUp", VK_PRIOR},  {"PageDown", VK_NEXT}, {"Pause", VK_PAUSE}, {"Space", VK_SPACE}};
+  for (const auto& one : named) {
+    if (SameName(word, one.name)) return one.key;
+  }
+  return 0;
+}
+
+// The value as stored; false when there is none (the default holds). One that is no text short
+// enough to be a key's name comes as "\x01", which names none.
+bool StoredValue(std::string& value) {
+  ScopedKey key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, NewNoteKeyPlace, 0, KEY_QUERY_VALUE, key.Receive())) return false;
+  char data[64];
+  DWORD size = sizeof data - 1, type = 0;
+  const LONG read = RegQueryValueExA(key, NewNoteKeyValue, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+  if (read == ERROR_FILE_NOT_FOUND) return false;
+  if (read != ERROR_SUCCESS || type != REG_SZ) {
+    value = "\x01";  // no text at all: told as damaged
+    return true;
+  }
+  data[size] = '\0';
+  value = data;
+  return true;
+}
+
+bool HeldByAnotherTackpad() {
+  ScopedHandle holder(OpenMutexA(SYNCHRONIZE, FALSE, HolderName));
+  return holder;
+}
+
+}  // namespace
+
+bool ReadKeyCombination(const std::string& text, KeyCombination& combination) {
+  combination = KeyCombination{0, 0};
+  const std::string whole = Trimmed(text);
+  if (whole.empty() || SameName(whole, "None")) return true;
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t plus = whole.find('+', from);
+    const std::string word = Trimmed(whole.substr(from, plus == std::string::npos ? std::string::npos : plus - from));
+    if (plus == std::string::npos) {
+      const UINT function = FunctionKeyNamed(word);
+      combination.key = function ? function : KeyNamed(word);
+      const bool guarded = function || (combination.modifiers & (MOD_CONTROL | MOD_ALT | MOD_WIN));
+      return combination.key && guarded;
+    }
+    const UINT modifier = ModifierNamed(word);
+    if (!modifier || (combination.modifiers & modifier)) return false;
+    combination.modifiers |= modifier;
+    from = plus + 1;
+  }
+}
+
+void RegisterNewNoteKey(HWND window) {
+  if (HeldByAnotherTackpad()) return;
+  std::string value = DefaultNewNoteKey, told;
+  KeyCombination combination{};
+  if (StoredValue(value) && !ReadKeyCombination(value, combination)) {
+    const std::string shown = value.size() > 40 || value[0] == '\x01' ? "The value" : "\"" + value + "\"";
+    told = shown + " of \"New note key\" under HKEY_CURRENT_USER\\Software\\Tackpad names no key: " +
+           DefaultNewNoteKey + " is used. ";
+    value = DefaultNewNoteKey;
+  }
+  ReadKeyCombination(value, combination);
+  if (!combination.key) return;
+  if (RegisterHotKey(window, NewNoteHotKey, combination.modifiers | MOD_NOREPEAT, combination.key)) {
+    CreateMutexA(nullptr, FALSE, HolderName);  // held until the program ends
+  } else {
+    told += "Another program uses " + Trimmed(value) + ": it does not make a new note. Double-click the icon instead.";
+  }
+  if (!told.empty()) TellNotice("Tackpad's key for a new note", told);
+}
