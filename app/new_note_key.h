@@ -17,8 +17,8 @@ struct KeyCombination {
   UINT modifiers;
   UINT key;
 };
-// "Ctrl+Shift+F11", "alt + win + n", "None" or empty (none): false for a text naming no key a
-// person could press and every program would not miss (a letter or digit needs Ctrl, Alt or Win).
+// "Ctrl+Shift+F11", "alt + win + n", "None" or empty (none); false for a text that names no key,
+// or one that would take a letter or digit from every program (those need Ctrl, Alt or Win).
 bool ReadKeyCombination(const std::string& text, KeyCombination& combination);
 // The key registered for `window`. A damaged value means the default; a key another program holds
 // is left. Either is told in one balloon, unless another Tackpad holds the key (it has told).

@@ -18,6 +18,8 @@ constexpr std::int32_t TitleStripHeight = 16;
 constexpr std::int32_t EditAreaTop = 25;
 constexpr std::int32_t RolledUpHeight = 24;
 constexpr std::int32_t TranslucentAlpha = 144;
+// Pixels of a title strip that must lie on a work area for a person to drag the note.
+constexpr std::int32_t ReachableGrip = 16;
 
 // A note's text sizes in points: a new note's, and the steps from the keyboard and the wheel, those
 // of the font dialog's list. From a size between or beyond them, the next one in the direction asked;
@@ -25,14 +27,13 @@ constexpr std::int32_t TranslucentAlpha = 144;
 constexpr std::int32_t NewNoteTextSize = 14;
 constexpr std::int32_t TextSizeSteps[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
 constexpr std::int32_t SteppedTextSize(std::int32_t size, bool larger) {
-  std::int32_t next = size;
+  std::int32_t smaller = size;  // the list rises
   for (std::int32_t step : TextSizeSteps) {
-    if (larger ? step > size && (next == size || step < next) : step < size) next = step;
+    if (larger && step > size) return step;
+    if (step < size) smaller = step;
   }
-  return next;
+  return larger ? size : smaller;
 }
-// Pixels of a title strip that must lie on a work area for a person to drag the note.
-constexpr std::int32_t ReachableGrip = 16;
 
 // Note numbers step by two (a note's fonts take its number and the next). A note's objects take
 // its number, the one before and the two after; the reserved range is passed over whole, the
