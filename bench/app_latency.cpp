@@ -3,10 +3,11 @@
 // beyond the loading pause (200 notes), "Hide All Notes" over 500 notes, CPU while idle and
 // memory over 1000 commands, a second start's hand-over and a start during "Exit", the "All Notes"
 // window over 1000 notes, a file replaced elsewhere until its note shows the change (10 and 1000
-// notes) and CPU while idle with the watch on; a text area's accessible name and a context-menu
-// request, each beside its peer. Built with the end-to-end tests; never run by them.
+// notes) and CPU while idle with the watch on; a text area's accessible name, a context-menu
+// request and a step of a long text's size, each beside its peer. Built with the end-to-end tests; never run by them.
 #include <windows.h>
 #include <commctrl.h>
+#include <richedit.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -286,6 +287,37 @@ void ReportReach() {
   ExitApp(app, ExitItem, &code);
 }
 
+// A step of a long note's text size (a posted Ctrl+wheel notch, until the loop has answered) beside
+// the rich edit's own zoom of the same text by as much: each lays the whole text out again.
+void ReportTextSize() {
+  Place place = FreshDirectory("bench-textsize");
+  std::string text;
+  for (int i = 0; i < 5000; ++i) text += "word " + std::to_string(i) + " ";
+  WriteBytes(InPlace(place, "Settings.ini"), "[Long]\r\nXPos = 40\r\nYPos = 40\r\nSize = 388\r\nText = " + text +
+                                                 "\r\nFont = Tahoma\r\nFontSize = 10\r\n");
+  RunningApp app;
+  if (!StartApp(TACKPAD_EXE, place, "WindowClass_1000", app)) return;
+  WaitUntil([&] { HWND note = NoteWindow(app, 1); return note && IsWindowVisible(note); }, 60000);
+  HWND edit = ChildOf(NoteWindow(app, 1), "RichEdit20W");
+  Ping(app);
+  std::vector<double> steps, zooms;
+  for (int i = 0; i < 40; ++i) {
+    const bool back = i % 2;  // 10 to 11 points and back; 110 % and back
+    for (bool step : {true, false}) {
+      LARGE_INTEGER start = Now();
+      if (step) PostMessageA(edit, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, back ? -WHEEL_DELTA : WHEEL_DELTA), 0);
+      else PostMessageA(edit, EM_SETZOOM, back ? 0 : 11, back ? 0 : 10);
+      Ping(app);
+      (step ? steps : zooms).push_back(Milliseconds(start, Now()));
+    }
+  }
+  const double step50 = Median(steps), zoom50 = Median(zooms);
+  std::printf("Text size, %zu characters: a step %.1f ms, the rich edit's zoom %.1f ms (%.2fx)\n", text.size(), step50,
+              zoom50, step50 / zoom50);
+  DWORD code;
+  ExitApp(app, ExitItem, &code);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -301,6 +333,7 @@ int main(int argc, char** argv) {
   if (only.empty() || only == "second") ReportSecondStart();
   if (only.empty() || only == "allnotes") ReportAllNotes();
   if (only.empty() || only == "reach") ReportReach();
+  if (only.empty() || only == "textsize") ReportTextSize();
   if (only.empty() || only == "elsewhere") {
     ReportElsewhere(10);
     ReportElsewhere(1000);
