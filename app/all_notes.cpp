@@ -20,6 +20,7 @@
 #include "note_search.h"
 #include "note_text.h"
 #include "persistence.h"
+#include "system_library.h"
 #include "wide_text.h"
 #include "window_layer.h"
 
@@ -74,8 +75,7 @@ HFONT MessageFont(UINT dpi) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   using ForDpi = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
-  auto forDpi = reinterpret_cast<ForDpi>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "SystemParametersInfoForDpi")));
+  auto forDpi = LookupCall<ForDpi>(GetModuleHandleA("user32.dll"), "SystemParametersInfoForDpi");
   if (!forDpi || !forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
     metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));

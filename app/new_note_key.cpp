@@ -42,22 +42,18 @@ UINT KeyNamed(const std::string& word) {
   return 0;
 }
 
-// The value as stored; false when there is none (the default holds). One that is no text short
-// enough to be a key's name comes as "\x01", which names none.
-bool StoredValue(std::string& value) {
+// The value as stored into `value`, which keeps what it holds where there is none. One that is no
+// text short enough to be a key's name comes as "\x01", which names none.
+void ReadStoredValue(std::string& value) {
   ScopedKey key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, NewNoteKeyPlace, 0, KEY_QUERY_VALUE, key.Receive())) return false;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, NewNoteKeyPlace, 0, KEY_QUERY_VALUE, key.Receive())) return;
   char data[64];
   DWORD size = sizeof data - 1, type = 0;
   const LONG read = RegQueryValueExA(key, NewNoteKeyValue, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-  if (read == ERROR_FILE_NOT_FOUND) return false;
-  if (read != ERROR_SUCCESS || type != REG_SZ) {
-    value = "\x01";  // no text at all: told as damaged
-    return true;
-  }
-  data[size] = '\0';
-  value = data;
-  return true;
+  if (read == ERROR_FILE_NOT_FOUND) return;
+  const bool text = read == ERROR_SUCCESS && type == REG_SZ;
+  data[text ? size : 0] = '\0';
+  value = text ? data : "\x01";
 }
 
 bool HeldByAnotherTackpad() {
@@ -91,14 +87,14 @@ bool ReadKeyCombination(const std::string& text, KeyCombination& combination) {
 void RegisterNewNoteKey(HWND window) {
   if (HeldByAnotherTackpad()) return;
   std::string value = DefaultNewNoteKey, told;
+  ReadStoredValue(value);
   KeyCombination combination{};
-  if (StoredValue(value) && !ReadKeyCombination(value, combination)) {
+  if (!ReadKeyCombination(value, combination)) {
     const std::string shown = value.size() > 40 || value[0] == '\x01' ? "The value" : "\"" + value + "\"";
     told = shown + " of \"New note key\" under HKEY_CURRENT_USER\\Software\\Tackpad names no key: " +
            DefaultNewNoteKey + " is used. ";
-    value = DefaultNewNoteKey;
+    ReadKeyCombination(value = DefaultNewNoteKey, combination);
   }
-  ReadKeyCombination(value, combination);
   if (!combination.key) return;
   if (RegisterHotKey(window, NewNoteHotKey, combination.modifiers | MOD_NOREPEAT, combination.key)) {
     CreateMutexA(nullptr, FALSE, HolderName);  // held until the program ends

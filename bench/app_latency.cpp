@@ -4,7 +4,8 @@
 // memory over 1000 commands, a second start's hand-over and a start during "Exit", the "All Notes"
 // window over 1000 notes, a file replaced elsewhere until its note shows the change (10 and 1000
 // notes) and CPU while idle with the watch on; a text area's accessible name, a context-menu
-// request and a step of a long text's size, each beside its peer. Built with the end-to-end tests; never run by them.
+// request and a step of a long text's size, each beside its peer. Built with the end-to-end
+// tests; never run by them.
 #include <windows.h>
 #include <commctrl.h>
 #include <richedit.h>

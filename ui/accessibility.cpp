@@ -22,19 +22,14 @@ struct AccessibilityCalls {
   AllocateString allocateString;
 };
 
-template <typename Call>
-Call Find(const char* library, const char* name) {
-  HMODULE module = LoadSystemLibrary(library);
-  return module ? reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
-
 const AccessibilityCalls& Calls() {
   static const AccessibilityCalls calls = [] {
-    const auto startCom = Find<StartCom>("ole32.dll", "CoInitializeEx");
+    const auto startCom = LookupCall<StartCom>(LoadSystemLibrary("ole32.dll"), "CoInitializeEx");
     if (!startCom || FAILED(startCom(nullptr, COINIT_APARTMENTTHREADED))) return AccessibilityCalls{};
-    return AccessibilityCalls{Find<CreateStandard>("oleacc.dll", "CreateStdAccessibleObject"),
-                              Find<ResultFrom>("oleacc.dll", "LresultFromObject"),
-                              Find<AllocateString>("oleaut32.dll", "SysAllocStringLen")};
+    HMODULE oleacc = LoadSystemLibrary("oleacc.dll");
+    return AccessibilityCalls{LookupCall<CreateStandard>(oleacc, "CreateStdAccessibleObject"),
+                              LookupCall<ResultFrom>(oleacc, "LresultFromObject"),
+                              LookupCall<AllocateString>(LoadSystemLibrary("oleaut32.dll"), "SysAllocStringLen")};
   }();
   return calls;
 }

@@ -5,22 +5,16 @@
 
 namespace {
 
-// Calls newer than Windows 7 are looked up, never imported, so that the exe starts there.
-template <typename Call>
-Call Lookup(HMODULE library, const char* name) {
-  return library ? reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(library, name))) : nullptr;
-}
-
 HMODULE User32() { return GetModuleHandleA("user32.dll"); }
 
 }  // namespace
 
 UINT WindowDpi(HWND window) {
   using ForWindow = UINT(WINAPI*)(HWND);
-  static const auto forWindow = Lookup<ForWindow>(User32(), "GetDpiForWindow");  // Windows 10 1607
+  static const auto forWindow = LookupCall<ForWindow>(User32(), "GetDpiForWindow");  // Windows 10 1607
   if (UINT dpi = forWindow ? forWindow(window) : 0) return dpi;
   using ForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-  static const auto forMonitor = Lookup<ForMonitor>(LoadSystemLibrary("shcore.dll"), "GetDpiForMonitor");
+  static const auto forMonitor = LookupCall<ForMonitor>(LoadSystemLibrary("shcore.dll"), "GetDpiForMonitor");
   UINT x = 0, y = 0;
   const int effectiveDpi = 0;
   if (forMonitor && SUCCEEDED(forMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), effectiveDpi, &x, &y)) &&
@@ -49,7 +43,7 @@ int PhysicalCoordinate(int unaware) { return ScaledTo(unaware, SystemDpi()); }
 
 void AdjustFrameForDpi(RECT* client, DWORD style, DWORD extendedStyle, UINT dpi) {
   using AdjustForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-  static const auto adjustForDpi = Lookup<AdjustForDpi>(User32(), "AdjustWindowRectExForDpi");  // Windows 10 1607
+  static const auto adjustForDpi = LookupCall<AdjustForDpi>(User32(), "AdjustWindowRectExForDpi");  // Windows 10 1607
   if (!adjustForDpi || !adjustForDpi(client, style, FALSE, extendedStyle, dpi)) {
     AdjustWindowRectEx(client, style, FALSE, extendedStyle);
   }
@@ -57,6 +51,6 @@ void AdjustFrameForDpi(RECT* client, DWORD style, DWORD extendedStyle, UINT dpi)
 
 int SystemMetricAt(int index, UINT dpi) {
   using ForDpi = int(WINAPI*)(int, UINT);
-  static const auto forDpi = Lookup<ForDpi>(User32(), "GetSystemMetricsForDpi");  // Windows 10 1607
+  static const auto forDpi = LookupCall<ForDpi>(User32(), "GetSystemMetricsForDpi");  // Windows 10 1607
   return forDpi ? forDpi(index, dpi) : GetSystemMetrics(index);
 }

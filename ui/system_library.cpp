@@ -21,8 +21,8 @@ void RestrictLibrarySearch() {
   // Looked up, not imported: a static import would keep the exe from starting on a Windows 7
   // without the update.
   using SetDefaultDllDirectoriesCall = BOOL(WINAPI*)(DWORD);
-  auto setDirectories = reinterpret_cast<SetDefaultDllDirectoriesCall>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+  auto setDirectories =
+      LookupCall<SetDefaultDllDirectoriesCall>(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
   searchRestricted = setDirectories && setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 

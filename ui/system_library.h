@@ -9,6 +9,12 @@
 void RestrictLibrarySearch();
 // A system library by its file name, never from the program's own folder.
 HMODULE LoadSystemLibrary(const char* name);
+// A call of `library` looked up by name (null where the library or the call is missing): calls
+// newer than Windows 7, and libraries only some sessions need, are never imported.
+template <typename Call>
+Call LookupCall(HMODULE library, const char* name) {
+  return library ? reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(library, name))) : nullptr;
+}
 // The full path of a file of the system folder; false when it does not fit `size` bytes.
 bool SystemFilePath(const char* name, char* path, UINT size);
 

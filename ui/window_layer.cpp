@@ -263,18 +263,25 @@ void SetWindowBackground(ObjectNumber number, std::int32_t colour) {
   RedrawWindow(record->handle, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE);
 }
 
+namespace {
+
+void ShowOpacity(const WindowRecord& record) {
+  if (record.opacity == -1) return;
+  SetLayeredWindowAttributes(record.handle, 0, HighContrastOn() ? 255 : static_cast<BYTE>(record.opacity), LWA_ALPHA);
+}
+
+}  // namespace
+
 void SetWindowOpacity(ObjectNumber number, std::uint8_t opacity) {
   WindowRecord* record = FindWindowRecord(number);
   if (!record) return;
   record->opacity = opacity;
   SetWindowLongA(record->handle, GWL_EXSTYLE, GetWindowLongA(record->handle, GWL_EXSTYLE) | WS_EX_LAYERED);
-  SetLayeredWindowAttributes(record->handle, 0, HighContrastOn() ? 255 : opacity, LWA_ALPHA);
+  ShowOpacity(*record);
 }
 
 void ShowWindowColours(const WindowRecord& record) {
-  if (record.opacity != -1) {
-    SetLayeredWindowAttributes(record.handle, 0, HighContrastOn() ? 255 : static_cast<BYTE>(record.opacity), LWA_ALPHA);
-  }
+  ShowOpacity(record);
   RedrawWindow(record.handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 

@@ -542,6 +542,7 @@ bool contrastOn;
 // brought as Windows brings it, by either message: every note in the theme's colours (its strip in
 // the highlight colours) and opaque, nothing written; with it off, the note's own colours again.
 TEST_F(NoteWindows, AHighContrastThemeShowsNotesInItsColoursOpaqueWritingNothingAndTheirOwnComeBack) {
+  for (ObjectNumber live : LiveNotes()) RemoveLiveNote(live), RemoveWindow(live);
   WriteBytes("Settings.ini", CrLfLines({"[Dark]", "Size = 128", "Text = text", "FrontColor = 255", "BkgColor = 32768",
                                         "Alpha = 1"}));
   LoadNotes();

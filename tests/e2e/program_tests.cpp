@@ -78,58 +78,6 @@ TEST_F(Program, AboutTheTrayIconsDoubleClickAndRightClickAndExit) {
   EXPECT_EQ(File(), file);
 }
 
-// Whether a combination is free for this process: false while another holds it.
-bool KeyFree(UINT modifiers, UINT key) {
-  if (!RegisterHotKey(nullptr, 7, modifiers, key)) return false;
-  UnregisterHotKey(nullptr, 7);
-  return true;
-}
-
-void NameNewNoteKey(const char* value) {
-  HKEY key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, NewNoteKeyPlace, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr)) return;
-  if (value) RegSetValueExA(key, NewNoteKeyValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), DWORD(strlen(value) + 1));
-  else RegDeleteValueA(key, NewNoteKeyValue);
-  RegCloseKey(key);
-}
-
-// The key for a new note is the one the registry names, none for "None", the default where the
-// value is damaged; one another program holds is left. Each of the last two is told once; a second
-// start on another folder, which finds the first one holding the key, says nothing of it.
-TEST_F(Program, TheNewNoteKeyIsTheOneNamedOrTheDefaultAndADamagedOrTakenOneIsToldUnlessATackpadHoldsIt) {
-  const KeyCombination fallback{MOD_CONTROL | MOD_SHIFT, VK_F11};
-  const std::string settings = CrLfLines(GroupLines("A", 100, 100, 128, "a", 0, 0, 0, 0, 0, 0));
-  const struct { const char* value; bool taken; const char* told; KeyCombination held; } rows[] = {
-      {nullptr, false, nullptr, fallback},
-      {"alt + shift + F9", false, nullptr, {MOD_ALT | MOD_SHIFT, VK_F9}},
-      {"None", false, nullptr, {0, 0}},
-      {"Ctrl+Hyper+Q", false, "\"Ctrl+Hyper+Q\" of \"New note key\" under HKEY_CURRENT_USER\\Software\\Tackpad names no key: "
-                             "Ctrl+Shift+F11 is used.", fallback},
-      {nullptr, true, "Another program uses Ctrl+Shift+F11: it does not make a new note.", {0, 0}}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.value ? row.value : row.taken ? "taken" : "default");
-    NameNewNoteKey(row.value);
-    ASSERT_TRUE(!row.taken || RegisterHotKey(nullptr, 8, fallback.modifiers, fallback.key));
-    ASSERT_NO_FATAL_FAILURE(Launch(settings.c_str(), 1));
-    EXPECT_TRUE(!row.told || BalloonSaying(row.told)) << "not told";
-    EXPECT_TRUE(!row.held.key || !KeyFree(row.held.modifiers, row.held.key)) << "not held";
-    EXPECT_TRUE(row.taken || KeyFree(fallback.modifiers, fallback.key) == (row.held.key != fallback.key));
-    if (row.value == nullptr && !row.taken) {
-      RunningApp second;
-      const Place elsewhere = FreshDirectory("e2e.Program.second");
-      WriteBytes(InPlace(elsewhere, "Settings.ini"), settings);  // no first start's balloon in the way
-      ASSERT_TRUE(StartApp(exe, elsewhere, "WindowClass_1000", second));
-      EXPECT_TRUE(Ping(second));
-      EXPECT_EQ(BalloonSaying("Another program uses", 3000), nullptr);
-      DWORD code = 1;
-      EXPECT_TRUE(ExitApp(second, ExitItem, &code));
-    }
-    ASSERT_NO_FATAL_FAILURE(Exit());
-    if (row.taken) UnregisterHotKey(nullptr, 8);
-  }
-  NameNewNoteKey(nullptr);
-}
-
 // A drag stored as it ends, and a keyboard move; then a command chosen from the note's menu by a
 // right click and a key.
 TEST_F(Program, ADragIsStoredAtTheDropAndAHideIsChosenFromTheNoteMenu) {
@@ -187,6 +135,60 @@ TEST_F(Program, NoLibraryPlantedBesideTheExeRuns) {
     ASSERT_NO_FATAL_FAILURE(Exit());
   }
   RegCloseKey(order);
+}
+
+// Whether a combination is free for this process: false while another holds it.
+bool KeyFree(UINT modifiers, UINT key) {
+  if (!RegisterHotKey(nullptr, 7, modifiers, key)) return false;
+  UnregisterHotKey(nullptr, 7);
+  return true;
+}
+
+void NameNewNoteKey(const char* value) {
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, NewNoteKeyPlace, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr)) return;
+  if (value) RegSetValueExA(key, NewNoteKeyValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), DWORD(strlen(value) + 1));
+  else RegDeleteValueA(key, NewNoteKeyValue);
+  RegCloseKey(key);
+}
+
+// The key for a new note is the one the registry names, none for "None", the default where the
+// value is damaged; one another program holds is left. Each of the last two is told once; a second
+// start on another folder, which finds the first one holding the key, says nothing of it.
+TEST_F(Program, TheNewNoteKeyIsTheOneNamedOrTheDefaultAndADamagedOrTakenOneIsToldUnlessATackpadHoldsIt) {
+  const KeyCombination fallback{MOD_CONTROL | MOD_SHIFT, VK_F11};
+  const std::string settings = CrLfLines(GroupLines("A", 100, 100, 128, "a", 0, 0, 0, 0, 0, 0));
+  const struct { const char* value; bool taken; const char* told; KeyCombination held; } rows[] = {
+      {nullptr, false, nullptr, fallback},
+      {"alt + shift + F9", false, nullptr, {MOD_ALT | MOD_SHIFT, VK_F9}},
+      {"None", false, nullptr, {0, 0}},
+      {"Ctrl+Hyper+Q", false, "\"Ctrl+Hyper+Q\" of \"New note key\" under HKEY_CURRENT_USER\\Software\\Tackpad names no key: "
+                             "Ctrl+Shift+F11 is used.", fallback},
+      {nullptr, true, "Another program uses Ctrl+Shift+F11: it does not make a new note.", {0, 0}}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.value ? row.value : row.taken ? "taken" : "default");
+    NameNewNoteKey(row.value);
+    ASSERT_TRUE(!row.taken || RegisterHotKey(nullptr, 8, fallback.modifiers, fallback.key));
+    ASSERT_NO_FATAL_FAILURE(Launch(settings.c_str(), 1));
+    HWND told = row.told ? BalloonSaying(row.told) : nullptr;
+    EXPECT_TRUE(!row.told || told) << "not told";
+    if (told) ShowWindow(told, SW_HIDE);  // read: left standing, it would lie over the next tests' notes
+    EXPECT_TRUE(!row.held.key || !KeyFree(row.held.modifiers, row.held.key)) << "not held";
+    EXPECT_TRUE(row.taken || KeyFree(fallback.modifiers, fallback.key) == (row.held.key != fallback.key));
+    if (row.value == nullptr && !row.taken) {
+      RunningApp second;
+      const Place elsewhere = FreshDirectory("e2e.Program.second");
+      WriteBytes(InPlace(elsewhere, "Settings.ini"), settings);  // no first start's balloon in the way
+      ASSERT_TRUE(StartApp(exe, elsewhere, "WindowClass_1000", second));
+      EXPECT_TRUE(Ping(second));
+      EXPECT_EQ(BalloonSaying("Another program uses", 3000), nullptr);
+      DWORD code = 1;
+      EXPECT_TRUE(ExitApp(second, ExitItem, &code));
+    }
+    ASSERT_NO_FATAL_FAILURE(Exit());
+    if (row.taken) UnregisterHotKey(nullptr, 8);
+  }
+  NameNewNoteKey(nullptr);
 }
 
 }  // namespace
