@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Windows release into dist/: Tackpad-<version>-win32.zip (Tackpad.exe and README.txt,
-# to run from any folder one can write to) and Tackpad-<version>-setup.exe (an installer for the
-# current user). Installs what is missing first (as root). The same commit gives the same bytes.
+# to run from any folder one can write to), Tackpad-<version>-setup.exe (an installer for the
+# current user) and the installer's winget manifest (Tackpad.Tackpad*.yaml), which downloads it
+# from the tag v<version>'s release of TACKPAD_RELEASE_REPOSITORY (by default, the git remote).
+# Installs what is missing first (as root). The same commit gives the same bytes.
 #
 # For the tests on a machine that runs no 32-bit code, TACKPAD_PACKAGE_ARCH=x86_64 builds the
 # same packages from the 64-bit build (win64, into build/win64/dist). TACKPAD_PACKAGE_BUILD and
@@ -9,6 +11,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/.ci/deps.sh"
+. "$here/package/winget.sh"
 
 arch=${TACKPAD_PACKAGE_ARCH:-i686}
 case "$arch" in
@@ -43,8 +46,19 @@ dist=$(cd "$dist" && pwd)
 zip=$dist/Tackpad-$version-$flavour.zip
 setup=$dist/Tackpad-$version-setup.exe
 [ "$flavour" = win32 ] || setup=$dist/Tackpad-$version-$flavour-setup.exe
-rm -f "$zip" "$setup"
+rm -f "$zip" "$setup" "$dist"/Tackpad.Tackpad*.yaml
 (cd "$stage" && TZ=UTC zip -q -X -D "$zip" Tackpad.exe README.txt)
 makensis -V2 -NOCD $target -DVERSION="$version" -DEXE="$stage/Tackpad.exe" -DREADME="$stage/README.txt" \
   -DICON="$here/app/tackpad.ico" -DOUTFILE="$setup" "$here/package/tackpad.nsi"
 ls -l "$zip" "$setup" "$build/app/Tackpad.exe"
+
+# The 64-bit packages exist for the tests alone: no one downloads them.
+[ "$flavour" = win32 ] || exit 0
+if repository=$(release_repository "$here"); then
+  write_winget_manifest "$version" "$setup" "$repository" "$dist"
+  ls -l "$dist"/Tackpad.Tackpad*.yaml
+elif [ -n "${TACKPAD_RELEASE_REPOSITORY:-}" ]; then
+  exit 1
+else
+  echo "so no winget manifest was made: name the repository in TACKPAD_RELEASE_REPOSITORY"
+fi

@@ -74,8 +74,15 @@ cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FI
 # Its test programs are built only where they run.
 if [ "$arch" = i686 ]; then cmake --build build/win; else cmake --build build/win --target Tackpad; fi
 
-step "the release packages, built twice: the same commit must give the same bytes"
+step "the release packages and their winget manifest, built twice: the same commit must give the same bytes"
+# A clone of a folder has no web address to download from: the manifest is made for a made-up one.
+if ! (. package/winget.sh && release_repository . >/dev/null 2>&1); then
+  export TACKPAD_RELEASE_REPOSITORY=https://forge.invalid/tackpad/tackpad
+  echo "the git remote has no web address: the manifest names $TACKPAD_RELEASE_REPOSITORY"
+fi
 ./package.sh
+python3 tests/scripts/winget_manifest.py dist "$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/win/CMakeCache.txt)" ||
+  failed=1
 again=$(mktemp -d)
 TACKPAD_PACKAGE_BUILD=$again/build TACKPAD_PACKAGE_DIST=$again/dist ./package.sh >/dev/null
 cmp build/win/app/Tackpad.exe "$again/build/app/Tackpad.exe" || failed=1

@@ -17,10 +17,10 @@ program_packages() {
 
 # What the tests add: the native and sanitizer tool chains (clang's sanitizer and fuzzer runtimes
 # are only recommended by it), GoogleTest's sources, the benchmarks' peers, both cross compilers
-# (the 32-bit product is built everywhere), the packagers, a private display and the mouse and
-# keys the tests drive.
+# (the 32-bit product is built everywhere), the packagers, a reader of the winget manifest's YAML,
+# a private display and the mouse and keys the tests drive.
 test_packages="g++ clang libclang-rt-dev googletest libbenchmark-dev libinih-dev libsimpleini-dev libglib2.0-dev
-  g++-mingw-w64-i686 g++-mingw-w64-x86-64 nsis zip unzip xvfb xdotool"
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 nsis zip unzip xvfb xdotool python3-yaml"
 
 # Installs program_packages. Where 32-bit code runs but Wine's 32-bit half cannot be installed (a
 # mirror half-way through a sync, i386 libraries missing), the 64-bit flavour is taken, as on a
