@@ -4,25 +4,20 @@
 
 # Prints the web address of a repository given as a clone address (https, ssh, scp-like or git),
 # without ".git", a trailing slash or credentials, which must never reach a published manifest.
-# Fails, printing nothing, for a local path or an address a plain YAML value cannot hold.
+# Fails, printing nothing, for a local path, and for an address holding more than letters, digits,
+# "._~-", a port and slashes, which keeps the manifest's quoted values whole.
 web_address() {
-  local address=$1 host path
+  local address=$1 scheme rest host path
   case "$address" in
-    http://* | https://*)
-      host=${address#*://} path=/${host#*/}
-      host=${host%%/*} host=${host##*@}
-      [ "$path" = "/$host" ] && path=/
-      address=${address%%://*}://$host$path ;;
-    ssh://* | git://*)
-      host=${address#*://} path=/${host#*/}
-      host=${host%%/*} host=${host##*@} host=${host%%:*}
-      address=https://$host$path ;;
-    *@*:*)
-      host=${address#*@} path=/${host#*:}
-      host=${host%%:*}
-      address=https://$host$path ;;
+    *://*) scheme=${address%%://*} rest=${address#*://} ;;
+    *@*:*) scheme=ssh rest=${address/:/\/} ;;
     *) return 1 ;;
   esac
+  host=${rest%%/*} path=${rest:${#host}}
+  host=${host##*@}
+  # The web runs on its own port, not ssh's.
+  case "$scheme" in ssh | git) scheme=https host=${host%%:*} ;; esac
+  address=$scheme://$host$path
   address=${address%/} address=${address%.git} address=${address%/}
   [[ $address =~ ^https?://[A-Za-z0-9.-]+(:[0-9]+)?(/[A-Za-z0-9._~-]+)+$ ]] || return 1
   echo "$address"

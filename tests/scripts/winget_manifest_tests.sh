@@ -28,6 +28,7 @@ https://forge.example/people/tackpad'#x|-
 https://forge.example/people/tackpad?tab=releases|-
 /work/main|-
 file:///work/main|-
+ftp://forge.example/people/tackpad|-
 ../tackpad|-
 |-
 ROWS
