@@ -1,6 +1,8 @@
 #include "new_note_key.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdlib>
 
 #include "note_text.h"
 #include "scoped_win32.h"
@@ -20,13 +22,13 @@ UINT ModifierNamed(const std::string& word) {
 }
 
 UINT FunctionKeyNamed(const std::string& word) {
-  if (word.size() < 2 || word.size() > 3 || std::toupper(static_cast<unsigned char>(word[0])) != 'F') return 0;
-  int number = 0;
-  for (std::size_t at = 1; at < word.size(); ++at) {
-    if (!std::isdigit(static_cast<unsigned char>(word[at]))) return 0;
-    number = number * 10 + (word[at] - '0');
+  const auto digit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
+  if (word.size() < 2 || word.size() > 3 || std::toupper(static_cast<unsigned char>(word[0])) != 'F' ||
+      word[1] == '0' || !std::all_of(word.begin() + 1, word.end(), digit)) {
+    return 0;
   }
-  return number >= 1 && number <= 24 && word[1] != '0' ? VK_F1 + number - 1 : 0;
+  const int number = std::atoi(word.c_str() + 1);
+  return number <= 24 ? VK_F1 + number - 1 : 0;
 }
 
 UINT KeyNamed(const std::string& word) {
@@ -45,15 +47,12 @@ UINT KeyNamed(const std::string& word) {
 // The value as stored into `value`, which keeps what it holds where there is none. One that is no
 // text short enough to be a key's name comes as "\x01", which names none.
 void ReadStoredValue(std::string& value) {
-  ScopedKey key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, NewNoteKeyPlace, 0, KEY_QUERY_VALUE, key.Receive())) return;
   char data[64];
-  DWORD size = sizeof data - 1, type = 0;
-  const LONG read = RegQueryValueExA(key, NewNoteKeyValue, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-  if (read == ERROR_FILE_NOT_FOUND) return;
-  const bool text = read == ERROR_SUCCESS && type == REG_SZ;
-  data[text ? size : 0] = '\0';
-  value = text ? data : "\x01";
+  DWORD size = sizeof data;
+  const LONG read =
+      RegGetValueA(HKEY_CURRENT_USER, NewNoteKeyPlace, NewNoteKeyValue, RRF_RT_REG_SZ, nullptr, data, &size);
+  if (read == ERROR_SUCCESS) value = data;
+  else if (read == ERROR_UNSUPPORTED_TYPE || read == ERROR_MORE_DATA) value = "\x01";
 }
 
 bool HeldByAnotherTackpad() {

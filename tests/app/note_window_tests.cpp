@@ -534,8 +534,6 @@ TEST_F(NoteWindows, TextAndFontNamesInEveryScriptAreStoredWholeAndComeBack) {
   EXPECT_EQ(std::wstring(made), L"\u6587\u5B57 Sans");
 }
 
-// The shell's fields hold UTF-16 units: a text longer is cut before a character that would not fit
-// whole, never inside it (half a surrogate pair shows as a replacement mark).
 bool contrastOn;
 
 // A high-contrast theme, told by the setting's source (Wine's system never reports one on) and
@@ -612,6 +610,8 @@ TEST(NewNoteKey, ACombinationIsReadFromItsNamesAndOneNoOneCouldUseIsRefused) {
   }
 }
 
+// The shell's fields hold UTF-16 units: a text longer is cut before a character that would not fit
+// whole, never inside it (half a surrogate pair shows as a replacement mark).
 TEST(Tray, ATextLongerThanItsFieldIsCutAtACharactersBoundary) {
   const struct { const char* text; std::size_t room; const wchar_t* field; } cases[] = {
       {"Tackpad", 8, L"Tackpad"},

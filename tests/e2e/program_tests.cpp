@@ -144,10 +144,12 @@ bool KeyFree(UINT modifiers, UINT key) {
   return true;
 }
 
-void NameNewNoteKey(const char* value) {
+// REG_DWORD: the text's first four bytes, as a number.
+void NameNewNoteKey(const char* value, DWORD type = REG_SZ) {
   HKEY key;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, NewNoteKeyPlace, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr)) return;
-  if (value) RegSetValueExA(key, NewNoteKeyValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), DWORD(strlen(value) + 1));
+  const DWORD size = type == REG_DWORD ? 4 : DWORD(value ? strlen(value) + 1 : 0);
+  if (value) RegSetValueExA(key, NewNoteKeyValue, 0, type, reinterpret_cast<const BYTE*>(value), size);
   else RegDeleteValueA(key, NewNoteKeyValue);
   RegCloseKey(key);
 }
@@ -158,16 +160,17 @@ void NameNewNoteKey(const char* value) {
 TEST_F(Program, TheNewNoteKeyIsTheOneNamedOrTheDefaultAndADamagedOrTakenOneIsToldUnlessATackpadHoldsIt) {
   const KeyCombination fallback{MOD_CONTROL | MOD_SHIFT, VK_F11};
   const std::string settings = CrLfLines(GroupLines("A", 100, 100, 128, "a", 0, 0, 0, 0, 0, 0));
-  const struct { const char* value; bool taken; const char* told; KeyCombination held; } rows[] = {
-      {nullptr, false, nullptr, fallback},
-      {"alt + shift + F9", false, nullptr, {MOD_ALT | MOD_SHIFT, VK_F9}},
-      {"None", false, nullptr, {0, 0}},
-      {"Ctrl+Hyper+Q", false, "\"Ctrl+Hyper+Q\" of \"New note key\" under HKEY_CURRENT_USER\\Software\\Tackpad names no key: "
-                             "Ctrl+Shift+F11 is used.", fallback},
-      {nullptr, true, "Another program uses Ctrl+Shift+F11: it does not make a new note.", {0, 0}}};
+  const struct { const char* value; DWORD type; bool taken; const char* told; KeyCombination held; } rows[] = {
+      {nullptr, REG_SZ, false, nullptr, fallback},
+      {"alt + shift + F9", REG_SZ, false, nullptr, {MOD_ALT | MOD_SHIFT, VK_F9}},
+      {"None", REG_SZ, false, nullptr, {0, 0}},
+      {"Ctrl+Hyper+Q", REG_SZ, false, "\"Ctrl+Hyper+Q\" of \"New note key\" under HKEY_CURRENT_USER\\Software\\Tackpad names no key: "
+                                     "Ctrl+Shift+F11 is used.", fallback},
+      {"None", REG_DWORD, false, "The value of \"New note key\"", fallback},
+      {nullptr, REG_SZ, true, "Another program uses Ctrl+Shift+F11: it does not make a new note.", {0, 0}}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.value ? row.value : row.taken ? "taken" : "default");
-    NameNewNoteKey(row.value);
+    NameNewNoteKey(row.value, row.type);
     ASSERT_TRUE(!row.taken || RegisterHotKey(nullptr, 8, fallback.modifiers, fallback.key));
     ASSERT_NO_FATAL_FAILURE(Launch(settings.c_str(), 1));
     HWND told = row.told ? BalloonSaying(row.told) : nullptr;
